@@ -1,0 +1,25 @@
+# add_wine_gtest(name SOURCES ... LIBS ... [TIMEOUT s])
+# A GoogleTest program run under Wine, one CTest test per test case, each with a
+# time limit so that a hang fails instead of blocking the run.
+function(add_wine_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main test_support ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# A small Windows program that tests start as a child process.
+function(add_test_host name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE test_support)
+endfunction()

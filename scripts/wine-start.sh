@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Starts the build tree's wineserver and Wine's own background programs, detached
+# from the caller's output: started later by a test under CTest, they would inherit
+# its output pipes and CTest would wait for them to the end of its time limit.
+set -euo pipefail
+BUILD_DIR="$(cd "${1:-$(dirname "$0")/../build}" && pwd)"
+. "$(dirname "$0")/wine-env.sh"
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,40 @@
+#include "exports/host_folder.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+using namespace testing_support;
+
+HostFolder::HostFolder(const std::wstring& subfolder) {
+  hostDir_ = subfolder.empty() ? dir_.path() : dir_ / subfolder;
+  CreateDirectoryW(hostDir_.c_str(), nullptr);
+  CopyBuiltFile(L"quorvel_host.exe", hostDir_);
+  CopyBuiltFile(L"Quorvel.dll", hostDir_);
+}
+
+void HostFolder::PutConfig(const std::string& xml, const std::wstring& where) const {
+  std::wstring folder = where.empty() ? hostDir_ : dir_ / where;
+  CreateDirectoryW(folder.c_str(), nullptr);
+  WriteTextFile(folder + L"\\QuorvelConfig.xml", xml);
+}
+
+void HostFolder::PutClient(const std::wstring& where, const std::wstring& name) const {
+  std::wstring folder = where.empty() ? hostDir_ : dir_ / where;
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CopyFileW(BuiltFile(L"quorvel_host.exe").c_str(), (folder + L"\\" + name).c_str(), FALSE);
+}
+
+ChildResult HostFolder::Run(const std::wstring& steps, unsigned timeoutMs) const {
+  return RunChild(hostDir_ + L"\\quorvel_host.exe", steps, timeoutMs, hostDir_);
+}
+
+unsigned long StepResult(const std::string& output, const std::string& step) {
+  std::string key = step + " 0x";
+  size_t at = 0;
+  while ((at = output.find(key, at)) != std::string::npos) {
+    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
+    at += key.size();
+  }
+  return 0xFFFFFFFFul;
+}
