@@ -5,5 +5,5 @@
 set -euo pipefail
 BUILD_DIR="$(cd "${1:-$(dirname "$0")/../build}" && pwd)"
 . "$(dirname "$0")/wine-env.sh"
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
