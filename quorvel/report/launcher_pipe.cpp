@@ -4,12 +4,7 @@
 #include "common/unique_handle.h"
 #include "report/start_program.h"
 
-namespace {
-
-// One overlapped transfer that gives up after kPipeTransferTimeoutMs. Returns true
-// when all `length` bytes moved; else false with the last error set (WAIT_TIMEOUT
-// for a peer that stopped, ERROR_INVALID_DATA for a short transfer).
-bool TransferAll(HANDLE pipe, bool write, void* data, DWORD length) {
+bool PipeTransfer(HANDLE pipe, bool write, void* data, DWORD length, DWORD timeoutMs) {
   UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done) return false;
   OVERLAPPED overlapped = {};
@@ -19,7 +14,7 @@ bool TransferAll(HANDLE pipe, bool write, void* data, DWORD length) {
                   : ReadFile(pipe, data, length, &moved, &overlapped);
   if (!ok) {
     if (GetLastError() != ERROR_IO_PENDING) return false;
-    if (WaitForSingleObject(done.get(), kPipeTransferTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(done.get(), timeoutMs) != WAIT_OBJECT_0) {
       CancelIo(pipe);
       GetOverlappedResult(pipe, &overlapped, &moved, TRUE);
       SetLastError(WAIT_TIMEOUT);
@@ -35,8 +30,6 @@ bool TransferAll(HANDLE pipe, bool write, void* data, DWORD length) {
   }
   return true;
 }
-
-}  // namespace
 
 HRESULT ConnectLauncherPipe(HANDLE* pipeOut) {
   *pipeOut = INVALID_HANDLE_VALUE;
@@ -72,10 +65,10 @@ HRESULT WritePipeBlock(HANDLE pipe, const void* data, DWORD length, LONG* replyO
   if (pipe == nullptr || pipe == INVALID_HANDLE_VALUE || data == nullptr || length == 0 || replyOut == nullptr) {
     return E_INVALIDARG;
   }
-  bool written = TransferAll(pipe, true, const_cast<void*>(data), length);
+  bool written = PipeTransfer(pipe, true, const_cast<void*>(data), length, kPipeTransferTimeoutMs);
   HRESULT failure = written ? S_OK : FailureFromLastError();
   *replyOut = E_FAIL;
   if (!written) return failure;
-  if (!TransferAll(pipe, false, replyOut, sizeof(*replyOut))) return FailureFromLastError();
+  if (!PipeTransfer(pipe, false, replyOut, sizeof(*replyOut), kPipeTransferTimeoutMs)) return FailureFromLastError();
   return *replyOut < 0 ? S_FALSE : S_OK;
 }

@@ -23,6 +23,12 @@ static_assert(sizeof(PipeBlockHeader) == 5, "the header is 5 bytes on the wire")
 constexpr uint8_t kPipeBlockOptions = 1;
 constexpr uint8_t kPipeBlockEnd = 0xFF;
 
+// One transfer on a pipe opened for overlapped I/O (either end) that gives up
+// after timeoutMs. True when all `length` bytes moved; else false with the last
+// error set (WAIT_TIMEOUT for a peer that stopped, ERROR_INVALID_DATA for a short
+// transfer).
+bool PipeTransfer(HANDLE pipe, bool write, void* data, DWORD length, DWORD timeoutMs);
+
 // Connects to the launcher's pipe, retrying while no instance exists yet or all are
 // busy. Returns 0 with *pipeOut open (overlapped, so transfers can time out),
 // 0x80070102 after the last attempt, or the failure of the wait or the open.
