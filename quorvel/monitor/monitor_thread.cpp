@@ -4,6 +4,7 @@
 #include "common/debug_output.h"
 #include "common/hresult.h"
 #include "common/text.h"
+#include "report/hand_off.h"
 #include "report/start_program.h"
 #include "reporter.h"
 
@@ -58,6 +59,10 @@ void CReporter::StopMonitorThread() {
 
 DWORD WINAPI CReporter::MonitorThreadProc(void* argument) {
   CReporter& reporter = *static_cast<CReporter*>(argument);
+  MarkMonitorThread(true);
+  struct Unmark {
+    ~Unmark() { MarkMonitorThread(false); }
+  } unmark;
   DebugPrintf(L"Quorvel: monitor thread %lu watches %d processes\n", GetCurrentThreadId(),
               static_cast<int>(reporter.watchedCount));
   bool parentGone = ParentHasEnded(reporter);

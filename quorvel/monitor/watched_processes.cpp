@@ -12,7 +12,7 @@ constexpr DWORD kWatchAccess = SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS
 
 HRESULT CReporter::StartMonitoringProcess(DWORD processId) {
   // The monitor thread cannot stop and restart itself.
-  if (IsMonitorThread(*this)) return HResultFromWin32(ERROR_POSSIBLE_DEADLOCK);
+  if (IsMonitorThread()) return HResultFromWin32(ERROR_POSSIBLE_DEADLOCK);
   EnterCriticalSection(&reporterLock);
   HRESULT hr = S_OK;
   if (reportView == nullptr) {
@@ -33,7 +33,7 @@ HRESULT CReporter::StartMonitoringProcess(DWORD processId) {
 }
 
 HRESULT CReporter::StopMonitoringProcess(DWORD processId) {
-  if (IsMonitorThread(*this)) return HResultFromWin32(ERROR_POSSIBLE_DEADLOCK);
+  if (IsMonitorThread()) return HResultFromWin32(ERROR_POSSIBLE_DEADLOCK);
   EnterCriticalSection(&reporterLock);
   HRESULT hr = E_INVALIDARG;
   if (reportView == nullptr) {

@@ -4,7 +4,7 @@
 void CReporter::EndReporting() {
   // A monitor thread still waiting on the handles closed below is stopped first;
   // it answers its stop event at once, even while it waits for reporterLock.
-  if (monitorThread != nullptr && !IsMonitorThread(*this)) {
+  if (monitorThread != nullptr && !IsMonitorThread()) {
     SetEvent(waitHandles[kSlotMonitorStop]);
     WaitForSingleObject(monitorThread, 1000);
   }

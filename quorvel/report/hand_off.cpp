@@ -5,6 +5,7 @@
 namespace {
 // Process-wide like the reporter itself: at most one hand-off ever runs.
 volatile LONG handOffThreadId = 0;
+volatile LONG monitorThreadId = 0;
 
 DWORD WINAPI ClientRunnerProc(void* reporter) {
   static_cast<CReporter*>(reporter)->RunClient();
@@ -12,8 +13,15 @@ DWORD WINAPI ClientRunnerProc(void* reporter) {
 }
 }  // namespace
 
-bool IsMonitorThread(const CReporter& reporter) {
-  return reporter.monitorThread != nullptr && GetThreadId(reporter.monitorThread) == GetCurrentThreadId();
+bool IsMonitorThread() { return static_cast<DWORD>(monitorThreadId) == GetCurrentThreadId(); }
+
+void MarkMonitorThread(bool running) {
+  const LONG self = static_cast<LONG>(GetCurrentThreadId());
+  if (running) {
+    InterlockedExchange(&monitorThreadId, self);
+  } else {
+    InterlockedCompareExchange(&monitorThreadId, 0, self);
+  }
 }
 
 bool IsHandOffThread() { return static_cast<DWORD>(handOffThreadId) == GetCurrentThreadId(); }

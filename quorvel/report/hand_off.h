@@ -14,8 +14,11 @@ constexpr DWORD kClientRunnerStackSize = 0x10000;
 
 bool IsLauncherRunning();
 
-// The calling thread is the reporter's running monitor thread.
-bool IsMonitorThread(const CReporter& reporter);
+// The calling thread is the running monitor thread. Known from the thread's first
+// instruction on, before its starter has even stored its handle.
+bool IsMonitorThread();
+// Called by the monitor thread when it starts and when it ends.
+void MarkMonitorThread(bool running);
 // The calling thread is inside RunClient: a report is already being handed over
 // here, and the process ends once it is done.
 bool IsHandOffThread();

@@ -5,6 +5,7 @@
 
 #include "common/hresult.h"
 #include "common/text.h"
+#include "monitor/monitor_lock.h"
 #include "report/hand_off.h"
 #include "reporter.h"
 #include "traps/module_name.h"
@@ -23,7 +24,13 @@ HRESULT FileReport(CReporter& reporter, Write write, Undo undo) {
   // The thread handing a report over must not block on the lock that the
   // report's requester holds: that report already ends the process.
   if (IsHandOffThread()) return S_FALSE;
-  EnterCriticalSection(&reporter.reporterLock);
+  if (IsMonitorThread()) {
+    // Blocking here could hold up a host thread that stops the monitor thread
+    // while it holds the lock.
+    if (!EnterReporterLockOnMonitor(reporter)) return HResultFromWin32(ERROR_POSSIBLE_DEADLOCK);
+  } else {
+    EnterCriticalSection(&reporter.reporterLock);
+  }
   if (reporter.reportView == nullptr) {
     LeaveCriticalSection(&reporter.reporterLock);
     return kResultBlank;

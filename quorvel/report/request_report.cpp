@@ -47,7 +47,7 @@ HRESULT CReporter::RequestReport() {
     EndReporting();
   }
   // On the monitor thread, signalling runClientEvent would wait for itself.
-  if (IsMonitorThread(*this)) return RunClient();
+  if (IsMonitorThread()) return RunClient();
   SetEvent(waitHandles[kSlotRunClient]);
   WaitForHandOff(*this);
   return S_OK;
