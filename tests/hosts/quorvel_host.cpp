@@ -13,7 +13,8 @@
 //   stale[:hold]               writes 200000 bytes of 0xAB where this process's report
 //                              file goes, as an earlier process with the same id
 //                              would have left it; with hold, keeps it open for
-//                              reading without letting others write
+//                              reading without letting others write (deleting is
+//                              allowed)
 //   signal:name                sets (creating it) the named manual-reset event
 //   wait:name                  waits up to 30 s for the named event (prints 0 when set)
 //   abort:text                 Quorvel_UserAbort(L"%s", text)
@@ -73,8 +74,10 @@ DWORD WriteStaleReportFile(bool hold) {
   DWORD written = 0;
   WriteFile(file, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr);
   CloseHandle(file);
-  // Left open until the process ends.
-  if (hold) CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  // Left open until the process ends. Deleting stays allowed, so that only the
+  // library's own restraint keeps the file.
+  if (hold) CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                        nullptr);
   return written == junk.size() ? 1 : 0;
 }
 
