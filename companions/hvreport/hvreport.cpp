@@ -17,15 +17,9 @@
 
 #include "zip_writer.h"
 
-namespace {
+#include "utf8_text.h"
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
-  return out;
-}
+namespace {
 
 std::wstring StagingFolder() {
   wchar_t common[MAX_PATH] = {};

@@ -4,15 +4,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "utf8_text.h"
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
-  return out;
-}
+namespace {
 
 bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
