@@ -24,4 +24,11 @@ TEST(BrennicExports, FivePlainStdcallNames) {
   FreeLibrary(brennic);
 }
 
+// Through the import library, as a program linked against the DLL calls them.
+TEST(BrennicExports, LinkedCallersReachThePlainNames) {
+  EXPECT_EQ(1, DealWithList(0, 0));
+  char command[] = "nothing";
+  EXPECT_EQ(1, Run32Send(nullptr, nullptr, command, SW_SHOW));
+}
+
 }  // namespace
