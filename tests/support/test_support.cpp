@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -184,6 +185,28 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
   CloseHandle(info.hProcess);
   result.output = reader.text;
   return result;
+}
+
+std::wstring StepField(const std::wstring& step, int index, bool rest) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    start = step.find(L':', start);
+    if (start == std::wstring::npos) return L"";
+    ++start;
+  }
+  if (rest) return step.substr(start);
+  size_t end = step.find(L':', start);
+  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+unsigned long StepResult(const std::string& output, const std::string& step) {
+  std::string key = step + " 0x";
+  size_t at = 0;
+  while ((at = output.find(key, at)) != std::string::npos) {
+    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
+    at += key.size();
+  }
+  return 0xFFFFFFFFul;
 }
 
 namespace {

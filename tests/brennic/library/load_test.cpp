@@ -37,8 +37,8 @@ void ExpectNewIdentifierForm(const std::string& identifier) {
 TEST(BrennicLoad, FirstLoadCreatesTheListAndStoresANewIdentifier) {
   ProductFolder product;
   ChildResult run = product.RunHost(L"delkey load");
-  ASSERT_EQ(0u, HostStepResult(run.output, "delkey")) << run.output;
-  ASSERT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
+  ASSERT_EQ(0u, StepResult(run.output, "delkey")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "load")) << run.output;
 
   std::vector<uint8_t> file = ReadFileBytes(product.HostListFile());
   std::string identifier = ListIdentifier(file);
@@ -56,7 +56,7 @@ TEST(BrennicLoad, SecondLoadLeavesFileAndRegistryAlone) {
   // Another identifier in the registry now: a load that consulted it would show it.
   const wchar_t kOther[] = L"00000000-1111-2222-3333-444444444444";
   ChildResult run = product.RunHost(std::wstring(L"setcid:") + kOther + L" load");
-  ASSERT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "load")) << run.output;
   EXPECT_EQ(before, ReadFileBytes(product.HostListFile()));
   EXPECT_EQ(kOther, StoredClientIdentifier());
 }
@@ -75,7 +75,7 @@ TEST_P(BrennicPresetIdentifier, UsedOrReplaced) {
   const PresetCase& c = GetParam();
   ProductFolder product;
   ChildResult run = product.RunHost(c.steps);
-  ASSERT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "load")) << run.output;
 
   std::vector<uint8_t> file = ReadFileBytes(product.HostListFile());
   std::string identifier = ListIdentifier(file);
@@ -106,7 +106,7 @@ TEST(BrennicLoad, WithoutInstallationModuleFoldersAreRelativeToTheCurrentFolder)
   TempDir current;
   CreateDirectoryW((current / L"Data").c_str(), nullptr);
   ChildResult run = product.RunHost(L"load", 30000, current.path());
-  ASSERT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "load")) << run.output;
 
   std::vector<uint8_t> file = ReadFileBytes(current / L"Data\\VrelReport\\brennic_host.exe.xml");
   ExpectFreshList(file, ListIdentifier(file));
@@ -117,8 +117,8 @@ TEST(BrennicLoad, LoadsWithoutItsFoldersAndTakesEventsWithoutAFile) {
   ProductFolder product;
   RemoveDirectoryW((product.Root() + L"\\Data").c_str());  // only the last level is ever made
   ChildResult run = product.RunHost(L"load error:0:7:lost sleep:300 unload");
-  EXPECT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
-  EXPECT_EQ(1u, HostStepResult(run.output, "error:0:7:lost"));
+  EXPECT_EQ(1u, StepResult(run.output, "load")) << run.output;
+  EXPECT_EQ(1u, StepResult(run.output, "error:0:7:lost"));
   EXPECT_EQ(0u, run.exitCode);
   EXPECT_FALSE(FileExists(product.ListFolder()));
 }
@@ -126,12 +126,12 @@ TEST(BrennicLoad, LoadsWithoutItsFoldersAndTakesEventsWithoutAFile) {
 TEST(BrennicUnload, ReleasesTheInstallationModule) {
   ProductFolder product;
   ChildResult run = product.RunHost(L"load loaded:VrelInstall.dll unload loaded:VrelInstall.dll");
-  EXPECT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
+  EXPECT_EQ(1u, StepResult(run.output, "load")) << run.output;
   std::string output = run.output;
   size_t unloadAt = output.find("unload 0x");
   ASSERT_NE(std::string::npos, unloadAt) << output;
-  EXPECT_EQ(1u, HostStepResult(output.substr(0, unloadAt), "loaded:VrelInstall.dll"));
-  EXPECT_EQ(0u, HostStepResult(output.substr(unloadAt), "loaded:VrelInstall.dll"));
+  EXPECT_EQ(1u, StepResult(output.substr(0, unloadAt), "loaded:VrelInstall.dll"));
+  EXPECT_EQ(0u, StepResult(output.substr(unloadAt), "loaded:VrelInstall.dll"));
 }
 
 // The writer is stopped by the unload; its last pass still writes what the queue
@@ -139,7 +139,7 @@ TEST(BrennicUnload, ReleasesTheInstallationModule) {
 TEST(BrennicUnload, StopsTheWriterAfterItsLastPass) {
   ProductFolder product;
   ChildResult run = product.RunHost(L"load error:0:7:disk_full sleep:500 unload");
-  ASSERT_EQ(1u, HostStepResult(run.output, "unload")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "unload")) << run.output;
   long elapsed = HostPrintedNumber(run.output, "unload-ms");
   EXPECT_GE(elapsed, 0);
   EXPECT_LT(elapsed, 1100);

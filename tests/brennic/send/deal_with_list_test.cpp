@@ -35,7 +35,7 @@ TEST_P(BrennicDealWithList, SendsAndDeletesTheListOnlyForBitZeroWithArgument) {
   ProductFolder product;
   PutEarlierList(product);
   ChildResult run = product.RunHost(std::wstring(L"load ") + c.step);
-  ASSERT_EQ(1u, HostStepResult(run.output, Narrow(c.step))) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, Narrow(c.step))) << run.output;
 
   std::vector<DeliveredReport> reports = ReadOutbox(product.Outbox());
   if (!c.sends) {
@@ -83,8 +83,8 @@ TEST_P(BrennicWithoutUploadModule, SendsNothingAndKeepsTheList) {
   if (c.withStandIn) product.PutAs(L"upload_without_create.dll", L"Upload.dll");
   PutEarlierList(product);
   ChildResult run = product.RunHost(std::wstring(L"load ") + c.step + L" loaded:Upload.dll");
-  ASSERT_EQ(1u, HostStepResult(run.output, Narrow(c.step))) << run.output;
-  EXPECT_EQ(0u, HostStepResult(run.output, "loaded:Upload.dll")) << "released after the send";
+  ASSERT_EQ(1u, StepResult(run.output, Narrow(c.step))) << run.output;
+  EXPECT_EQ(0u, StepResult(run.output, "loaded:Upload.dll")) << "released after the send";
   EXPECT_TRUE(ReadOutbox(product.Outbox()).empty());
   EXPECT_EQ(kEarlierList, AsText(ReadFileBytes(product.HostListFile())));
   EXPECT_FALSE(FileExists(product.ArchivePath())) << "nothing was packed";

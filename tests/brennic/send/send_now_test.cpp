@@ -11,7 +11,7 @@ namespace {
 TEST(BrennicSendNow, AnyNonZeroSendsTheTextsAndTheArchive) {
   ProductFolder product;
   ChildResult run = product.RunHost(L"load \"error:5:E42:disk is full\" unload");
-  ASSERT_EQ(1u, HostStepResult(run.output, "error:5:E42:disk is full")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "error:5:E42:disk is full")) << run.output;
 
   std::vector<DeliveredReport> reports = ReadOutbox(product.Outbox());
   ASSERT_EQ(1u, reports.size());
@@ -32,7 +32,7 @@ TEST(BrennicSendNow, AnyNonZeroSendsTheTextsAndTheArchive) {
 TEST(BrennicSendNow, WithoutPackingProgramSendsTheTextsAlone) {
   ProductFolder product(ProductFolder::kAll & ~ProductFolder::kPackingProgram);
   ChildResult run = product.RunHost(L"load \"error:1:E43:no archive\"");
-  ASSERT_EQ(1u, HostStepResult(run.output, "error:1:E43:no archive")) << run.output;
+  ASSERT_EQ(1u, StepResult(run.output, "error:1:E43:no archive")) << run.output;
 
   std::vector<DeliveredReport> reports = ReadOutbox(product.Outbox());
   ASSERT_EQ(1u, reports.size());

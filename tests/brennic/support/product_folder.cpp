@@ -33,16 +33,6 @@ ChildResult ProductFolder::RunRundll(const std::wstring& entryAndArguments, unsi
   return RunChild(rundll, L"\"" + Root() + L"\\Brennic.dll\"," + entryAndArguments, timeoutMs, Root());
 }
 
-unsigned long HostStepResult(const std::string& output, const std::string& step) {
-  std::string key = step + " 0x";
-  size_t at = 0;
-  while ((at = output.find(key, at)) != std::string::npos) {
-    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
-    at += key.size();
-  }
-  return 0xFFFFFFFFul;
-}
-
 long HostPrintedNumber(const std::string& output, const std::string& name) {
   std::string key = name + " ";
   size_t at = output.find(key);

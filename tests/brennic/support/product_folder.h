@@ -41,8 +41,6 @@ class ProductFolder {
   testing_support::TempDir dir_;
 };
 
-// The printed result of a host step ("<step> 0x%08X"), or 0xFFFFFFFF.
-unsigned long HostStepResult(const std::string& output, const std::string& step);
 // A decimal value printed as "<name> <n>", or -1.
 long HostPrintedNumber(const std::string& output, const std::string& name);
 

@@ -22,6 +22,9 @@
 #include <string>
 
 #include "brennic.h"
+#include "test_support.h"
+
+using testing_support::StepField;
 
 namespace {
 
@@ -32,18 +35,6 @@ DWORD Number(const std::wstring& text) { return static_cast<DWORD>(wcstoul(text.
 void Print(const std::wstring& step, DWORD value) {
   printf("%ls 0x%08lX\n", step.c_str(), static_cast<unsigned long>(value));
   fflush(stdout);
-}
-
-std::wstring Field(const std::wstring& step, int index, bool rest = false) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = step.find(L':', start);
-    if (start == std::wstring::npos) return L"";
-    ++start;
-  }
-  if (rest) return step.substr(start);
-  size_t end = step.find(L':', start);
-  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
 }
 
 template <typename Function>
@@ -83,7 +74,7 @@ std::string Narrow(const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     std::wstring step = argv[i];
-    std::wstring name = Field(step, 0);
+    std::wstring name = StepField(step, 0);
     if (name == L"load") {
       brennic = LoadLibraryW(L"Brennic.dll");
       Print(step, brennic != nullptr);
@@ -96,26 +87,26 @@ int wmain(int argc, wchar_t** argv) {
       printf("unload-ms %lu\n", static_cast<unsigned long>(elapsed));
       fflush(stdout);
     } else if (name == L"error") {
-      std::wstring id = Field(step, 2);
-      std::wstring info = Field(step, 3, true);
-      Print(step, Export<VrelQuorvelFunction>("VrelQuorvel")(id.c_str(), info.c_str(), Number(Field(step, 1)), 0));
+      std::wstring id = StepField(step, 2);
+      std::wstring info = StepField(step, 3, true);
+      Print(step, Export<VrelQuorvelFunction>("VrelQuorvel")(id.c_str(), info.c_str(), Number(StepField(step, 1)), 0));
     } else if (name == L"errornull") {
-      Print(step, Export<VrelQuorvelFunction>("VrelQuorvel")(nullptr, nullptr, Number(Field(step, 1)), 0));
+      Print(step, Export<VrelQuorvelFunction>("VrelQuorvel")(nullptr, nullptr, Number(StepField(step, 1)), 0));
     } else if (name == L"deal") {
-      Print(step, Export<DealWithListFunction>("DealWithList")(Number(Field(step, 1)), Number(Field(step, 2))));
+      Print(step, Export<DealWithListFunction>("DealWithList")(Number(StepField(step, 1)), Number(StepField(step, 2))));
     } else if (name == L"run32") {
-      std::string text = Narrow(Field(step, 1, true));
+      std::string text = Narrow(StepField(step, 1, true));
       Print(step, Export<Run32SendFunction>("Run32Send")(nullptr, nullptr, &text[0], SW_SHOW));
     } else if (name == L"sleep") {
-      Sleep(Number(Field(step, 1)));
+      Sleep(Number(StepField(step, 1)));
       Print(step, 0);
     } else if (name == L"loaded") {
-      Print(step, GetModuleHandleW(Field(step, 1, true).c_str()) != nullptr);
+      Print(step, GetModuleHandleW(StepField(step, 1, true).c_str()) != nullptr);
     } else if (name == L"setcid") {
-      std::wstring value = Field(step, 1, true);
+      std::wstring value = StepField(step, 1, true);
       Print(step, SetClientIdentifier(REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2)));
     } else if (name == L"setciddword") {
-      DWORD value = Number(Field(step, 1));
+      DWORD value = Number(StepField(step, 1));
       Print(step, SetClientIdentifier(REG_DWORD, &value, sizeof(value)));
     } else if (name == L"delcid") {
       Print(step, DeleteClientIdentifier());
