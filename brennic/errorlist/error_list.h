@@ -7,8 +7,8 @@
 // Threads: any host thread takes events in (error_intake.cpp); at most one writer
 // loop (error_writer.cpp) drains them into the file; the load and unload steps run
 // under the loader lock. queueMutex is the only lock and guards queue0, queue1 and
-// fillQueue. writerRunning and writerThread are written without it: writerRunning
-// only by the writer (claimed atomically), writerThread by the writer that won.
+// fillQueue. writerRunning and writerThread are written without it: the starter of
+// a writer sets both (atomically), the writer clears writerRunning when it ends.
 #include <windows.h>
 
 #include <string>
@@ -31,10 +31,10 @@ class CErrorList {
   std::vector<ErrorRecord> queue0;
   std::vector<ErrorRecord> queue1;
   LONG fillQueue = 1;  // the queue intake appends to: non-zero means queue1
-  volatile LONG writerRunning = 0;
+  volatile LONG writerRunning = 0;  // a writer loop runs, or its thread is starting
   HANDLE newEntryEvent = nullptr;  // manual reset: set by intake, reset by the writer
   HANDLE stopEvent = nullptr;      // manual reset: asks the writer to end
-  HANDLE volatile writerThread = nullptr;  // the thread whose writer loop runs or ran last
+  HANDLE volatile writerThread = nullptr;  // the writer thread started last
   HANDLE queueMutex = nullptr;
 
   std::vector<ErrorRecord>& FillQueue() { return fillQueue != 0 ? queue1 : queue0; }

@@ -71,16 +71,9 @@ bool RunErrorDrainPass(CErrorList& list, int* idle) {
 unsigned __stdcall RunErrorListWriter(void* argument) {
   ErrorWriterStart* start = static_cast<ErrorWriterStart*>(argument);
   CErrorList& list = *start->list;
-  HANDLE self = start->self;
+  bool claimed = start->claimed;
   delete start;
-  if (InterlockedCompareExchange(&list.writerRunning, 1, 0) != 0) {
-    if (self != nullptr) CloseHandle(self);
-    _endthreadex(0);
-  }
-  if (self != nullptr) {
-    HANDLE previous = InterlockedExchangePointer(const_cast<HANDLE*>(&list.writerThread), self);
-    if (previous != nullptr && previous != self) CloseHandle(previous);
-  }
+  if (!claimed && InterlockedCompareExchange(&list.writerRunning, 1, 0) != 0) _endthreadex(0);
   RunWriterLoop(list);
   // The unload step may let the library go as soon as this is 0, so nothing of the
   // library runs after it: the thread ends in the C runtime.
@@ -89,21 +82,22 @@ unsigned __stdcall RunErrorListWriter(void* argument) {
   return 0;
 }
 
-bool LaunchErrorWriter(CErrorList& list) {
+bool StartErrorWriterIfIdle(CErrorList& list) {
+  if (InterlockedCompareExchange(&list.writerRunning, 1, 0) != 0) return false;
   ErrorWriterStart* start = new ErrorWriterStart();
   start->list = &list;
-  // Suspended until the record knows the thread's handle, which the thread needs
-  // if its loop is the one that runs.
+  start->claimed = true;
+  // Suspended until writerThread names it, so that the handle is in place before
+  // any of its work can be waited for.
   uintptr_t thread = _beginthreadex(nullptr, 0, &RunErrorListWriter, start, CREATE_SUSPENDED, nullptr);
   if (thread == 0) {
     delete start;
+    InterlockedExchange(&list.writerRunning, 0);
     return false;
   }
-  start->self = reinterpret_cast<HANDLE>(thread);
-  ResumeThread(start->self);
+  // The thread named before has ended its loop (writerRunning was 0).
+  HANDLE previous = InterlockedExchangePointer(const_cast<HANDLE*>(&list.writerThread), reinterpret_cast<HANDLE>(thread));
+  if (previous != nullptr) CloseHandle(previous);
+  ResumeThread(reinterpret_cast<HANDLE>(thread));
   return true;
-}
-
-void StartErrorWriterIfIdle(CErrorList& list) {
-  if (list.writerRunning == 0) LaunchErrorWriter(list);
 }

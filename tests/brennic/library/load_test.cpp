@@ -148,4 +148,17 @@ TEST(BrennicUnload, StopsTheWriterAfterItsLastPass) {
   EXPECT_EQ(text.size() - 12, text.find("</errList>\r\n"));
 }
 
+// Freeing the library right after an event: the writer thread may not have run
+// yet (it waits for the loader lock the unload holds); it must be ended, not left
+// to run code of an unloaded library.
+TEST(BrennicUnload, RightAfterAnEventLeavesNoThreadBehind) {
+  ProductFolder product;
+  std::wstring steps;
+  for (int i = 0; i < 8; ++i) steps += L"load error:0:7:x unload ";
+  ChildResult run = product.RunHost(steps + L"sleep:500");
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(0u, run.exitCode) << run.output;
+  EXPECT_EQ(0u, StepResult(run.output, "sleep:500")) << run.output;
+}
+
 }  // namespace
