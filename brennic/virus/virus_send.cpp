@@ -1,0 +1,64 @@
+#include "virus/virus_send.h"
+
+#include <cwchar>
+
+#include "virus/queue_lock.h"
+#include "virus/virus_counts.h"
+#include "virus/virus_list_file.h"
+#include "virus/virus_store.h"
+#include "virus/virus_worker.h"
+
+namespace {
+
+// Rows of the same virus from different stores become one row; when memory is short
+// the table keeps its rows unmerged, so no count is lost.
+void MergeTableRows(CVirusList& list) {
+  VirusTable merged;
+  if (MergeEntries(merged, list.entries)) list.entries.Swap(merged);
+}
+
+}  // namespace
+
+int UploadVirusList(CVirusList& list) {
+  if (list.uploadSwitch == 0) {
+    WriteVirusList(list);
+    return 1;
+  }
+  return 1;
+}
+
+int DealWithVirusList(CVirusList& list, uint32_t arg) {
+  LONG running = list.workerRunning;
+  list.uploadSwitch = static_cast<LONG>(arg);
+  if (running == 0) EnsureVirusWorker(list);
+  if (list.flushEvent != nullptr) SetEvent(list.flushEvent);
+  return 1;
+}
+
+int SendStoredVirusStores(CVirusList& list, const std::wstring& installFolder) {
+  QueueLock lock(list.queueMutex, kStoreLockMs);
+  if (!lock.held()) return 1;
+  // Not waited for: its next pass needs the mutex this command holds to the end.
+  if (list.workerRunning != 0 && list.stopEvent != nullptr) SetEvent(list.stopEvent);
+
+  std::wstring folder = installFolder + L"Data\\VrelVirus\\";
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"*.data").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring path = folder + found.cFileName;
+      // This program's own store is already in the table since the load step; the
+      // flush deletes it once sent, or the unload rewrites it with the merged counts.
+      if (_wcsicmp(path.c_str(), list.storePath.c_str()) == 0) continue;
+      // A store the table had no room for stays on disk for a later command.
+      if (LoadVirusStore(list, path, 0) != kStoreNoMemory) DeleteFileW(path.c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    MergeTableRows(list);
+  }
+
+  list.uploadSwitch = 1;
+  int result = UploadVirusList(list);
+  list.uploadSwitch = 0;
+  return result;
+}
