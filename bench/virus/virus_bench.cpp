@@ -127,7 +127,7 @@ int main() {
 
   std::wstring folder = TempFolder();
   CVirusList list;
-  AttachVirusList(list, folder, L"\\bench.exe");
+  AttachVirusList(list, folder + L"Data\\VrelVirus", L"\\bench.exe");
   const int calls = 5000;
   double text = TextWorkNs(names, calls);
   double queueOnly = IntakeNs(list, names, calls, false);

@@ -1,16 +1,10 @@
 #include "virus/virus_lifecycle.h"
 
+#include "core/storage.h"
 #include "virus/virus_store.h"
 #include "virus/virus_worker.h"
 
 namespace {
-
-void MakeLastFolderLevel(const std::wstring& folder) {
-  DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    CreateDirectoryW(folder.c_str(), nullptr);
-  }
-}
 
 HANDLE NewEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
@@ -33,13 +27,12 @@ void StopWorker(CVirusList& list) {
 
 }  // namespace
 
-void AttachVirusList(CVirusList& list, const std::wstring& installFolder, const std::wstring& exeTail) {
-  std::wstring folder = installFolder + L"Data\\VrelVirus";
-  MakeLastFolderLevel(folder);
-  list.storePath = folder + exeTail + L".data";
+void AttachVirusList(CVirusList& list, const std::wstring& virusFolder, const std::wstring& exeTail) {
+  EnsureLastFolderLevel(virusFolder);
+  list.storePath = virusFolder + exeTail + L".data";
   list.queueMutex = CreateMutexW(nullptr, FALSE, nullptr);
   LoadVirusStore(list, L"", 1);
-  list.listPath = folder + exeTail + L".xml";
+  list.listPath = virusFolder + exeTail + L".xml";
   list.newEntryEvent = NewEvent();
   list.stopEvent = NewEvent();
   list.flushEvent = NewEvent();

@@ -5,11 +5,11 @@
 
 #include "virus/virus_list.h"
 
-// installFolder: the product's installation folder, ending with a backslash (empty:
-// the current folder). exeTail: the host executable's path from its last backslash
-// on, that backslash included. Makes the virus folder (last level only), sets the
-// paths, creates the mutex and events and loads this program's store file.
-void AttachVirusList(CVirusList& list, const std::wstring& installFolder, const std::wstring& exeTail);
+// virusFolder: installation folder + "Data\VrelVirus". exeTail: the host executable's
+// path from its last backslash on, that backslash included. Makes the virus folder
+// (last level only), sets the paths, creates the mutex and events and loads this
+// program's store file.
+void AttachVirusList(CVirusList& list, const std::wstring& virusFolder, const std::wstring& exeTail);
 
 // Stops the worker (five waits of 200 ms, then it is terminated), counts whatever
 // is still queued, and saves the table to the store file.

@@ -1,10 +1,11 @@
 #include "virus/virus_list_file.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "virus/file_handle.h"
-#include "virus/pending_shared.h"
+#include "core/client_identifier.h"
+#include "core/file_text.h"
+#include "core/format_text.h"
+#include "core/scoped_handle.h"
 #include "virus/queue_lock.h"
 
 namespace {
@@ -13,15 +14,12 @@ namespace {
 std::wstring FieldText(const char (&field)[kVirusTextBytes]) {
   const void* end = std::memchr(field, 0, sizeof(field));
   size_t bytes = end ? static_cast<size_t>(static_cast<const char*>(end) - field) : sizeof(field);
-  return PendingFromFileText(field, bytes);
+  return FromFileText(std::string(field, bytes));
 }
 
 std::wstring EntryLine(const VirusEntry& entry) {
-  wchar_t line[256];
-  _snwprintf(line, 256, L"<vir name=\"%s\" md5=\"%s\" num=\"%d\"/>\r\n", FieldText(entry.name).c_str(),
-             FieldText(entry.md5).c_str(), static_cast<int>(entry.num));
-  line[255] = 0;
-  return line;
+  return FormatWide(L"<vir name=\"%s\" md5=\"%s\" num=\"%d\"/>\r\n", FieldText(entry.name).c_str(),
+                    FieldText(entry.md5).c_str(), static_cast<int>(entry.num));
 }
 
 }  // namespace
@@ -29,14 +27,14 @@ std::wstring EntryLine(const VirusEntry& entry) {
 int WriteVirusList(CVirusList& list) {
   QueueLock lock(list.queueMutex, kIntakeLockMs);
   if (!lock.held() || list.entries.empty()) return 1;
-  FileHandle file(CreateFileW(list.listPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+  ScopedHandle file(CreateFileW(list.listPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return 1;
-  PendingWriteFileText(file.get(), L"<virlist cid=\"" + PendingClientIdentifier() + L"\">\r\n");
+  if (!file) return 1;
+  WriteFileText(file.get(), FormatWide(L"<virlist cid=\"%s\">\r\n", GetClientIdentifier().c_str()));
   InterlockedExchange(&list.listWriting, 1);
-  for (size_t i = 0; i < list.entries.size(); ++i) PendingWriteFileText(file.get(), EntryLine(list.entries[i]));
+  for (size_t i = 0; i < list.entries.size(); ++i) WriteFileText(file.get(), EntryLine(list.entries[i]));
   list.entries.Free();
   InterlockedExchange(&list.listWriting, 0);
-  PendingWriteFileText(file.get(), L"</virlist>\r\n");
+  WriteFileText(file.get(), L"</virlist>\r\n");
   return 0;
 }

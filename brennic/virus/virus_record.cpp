@@ -4,14 +4,14 @@
 #include <string>
 
 #include "core/escape_xml.h"
-#include "virus/pending_shared.h"
+#include "core/file_text.h"
 
 namespace {
 
 // The cut is by bytes and may split an entity or a double-byte character: the field
 // keeps its fixed size in the queues, the table and the store file.
 void StoreCut(char (&field)[kVirusTextBytes], const wchar_t* text, size_t limit) {
-  std::string converted = PendingToFileText(EscapeXml(text));
+  std::string converted = ToFileText(EscapeXml(text));
   std::memcpy(field, converted.data(), converted.size() < limit ? converted.size() : limit);
 }
 

@@ -14,6 +14,6 @@ int UploadVirusList(CVirusList& list);
 // asks it for a flush. Always 1.
 int DealWithVirusList(CVirusList& list, uint32_t arg);
 
-// "virustime": merges every store file under installFolder + "Data\VrelVirus\" into
-// the table, deletes them and flushes with upload. Always 1.
-int SendStoredVirusStores(CVirusList& list, const std::wstring& installFolder);
+// "virustime": merges every store file of storeFolder (installation folder +
+// "Data\VrelVirus\") into the table, deletes them and flushes with upload. Always 1.
+int SendStoredVirusStores(CVirusList& list, const std::wstring& storeFolder);

@@ -2,16 +2,16 @@
 
 #include <cstring>
 
-#include "virus/file_handle.h"
+#include "core/scoped_handle.h"
 #include "virus/queue_lock.h"
 
 StoreResult LoadVirusStore(CVirusList& list, const std::wstring& path, int reset) {
   QueueLock lock(list.queueMutex, kStoreLockMs);
   if (!lock.held()) return kStoreNoLock;
   const std::wstring& file = path.empty() ? list.storePath : path;
-  FileHandle store(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  ScopedHandle store(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!store.valid()) return kStoreDone;
+  if (!store) return kStoreDone;
   DWORD size = GetFileSize(store.get(), nullptr);
   if (size == INVALID_FILE_SIZE || size < sizeof(VirusEntry)) return kStoreDone;
 
@@ -34,9 +34,9 @@ StoreResult SaveVirusStore(CVirusList& list) {
   QueueLock lock(list.queueMutex, kStoreLockMs);
   if (!lock.held()) return kStoreNoLock;
   if (list.entries.empty()) return kStoreDone;
-  FileHandle store(CreateFileW(list.storePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+  ScopedHandle store(CreateFileW(list.storePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (store.valid()) {
+  if (store) {
     for (size_t i = 0; i < list.entries.size(); ++i) {
       DWORD written = 0;
       WriteFile(store.get(), &list.entries[i], sizeof(VirusEntry), &written, nullptr);

@@ -43,7 +43,7 @@ TEST_F(VirusSendTest, DealWithListTwoZeroWritesTheListAndSendsNothing) {
 
 TEST_F(VirusSendTest, DealWithListTwoOneSendsTheListAndLeavesNoFile) {
   WriteStore(L"virus_host.exe.data", StoreRecord("A", "", 2));
-  RunHost(L"report A C:\\a.exe reportmd5 B C:\\b.exe d deal 2 1 waitfor " + Outbox() + L"\\report-00000\\send.txt -");
+  RunHost(L"report A C:\\a.exe reportmd5 B C:\\b.exe d deal 2 1 waitfor " + Outbox() + L"\\report-* -");
 
   std::vector<std::wstring> reports = Reports();
   ASSERT_EQ(1u, reports.size());

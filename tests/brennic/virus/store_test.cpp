@@ -40,7 +40,7 @@ TEST_F(StoreTest, LoadTakesWholeRecordsOnly) {
     bytes.resize(c.size);
     WriteStore(StorePath(), bytes);
     CVirusList list;
-    AttachVirusList(list, install_.path() + L"\\", L"\\scanner.exe");
+    AttachVirusList(list, VirusFolder(), L"\\scanner.exe");
     std::vector<Row> rows = TableRows(list);
     EXPECT_EQ(c.rows, rows.size()) << c.size;
     if (c.rows == 2) {
@@ -76,7 +76,7 @@ TEST_F(StoreTest, UnloadWritesThreeRecordsAndTheNextLoadRestoresThem) {
   EXPECT_TRUE(TableRows(list_).empty());
 
   CVirusList next;
-  AttachVirusList(next, install_.path() + L"\\", L"\\scanner.exe");
+  AttachVirusList(next, VirusFolder(), L"\\scanner.exe");
   EXPECT_EQ(expected, TableRows(next));
 }
 

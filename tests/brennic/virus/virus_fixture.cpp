@@ -77,7 +77,7 @@ FailingGrowth::~FailingGrowth() { g_recordArrayRealloc = saved_; }
 void VirusListTest::SetUp() { CreateDirectoryW((install_.path() + L"\\Data").c_str(), nullptr); }
 
 void VirusListTest::Attach() {
-  AttachVirusList(list_, install_.path() + L"\\", L"\\scanner.exe");
+  AttachVirusList(list_, VirusFolder(), L"\\scanner.exe");
   list_.workerWaitMs = 20;
 }
 

@@ -5,7 +5,8 @@
 //   reportmd5 NAME PATH MD5    VrelReportVirusInfoWithMD5
 //   deal FLAGS ARG             DealWithList
 //   waitfor FILE TEXT          waits up to 10 s until FILE exists and holds TEXT
-//                              ("-" for any content); exit code 3 when it does not
+//                              ("-" for any content, and then FILE may hold
+//                              wildcards); exit code 3 when it does not
 //   sleep MS                   Sleep
 //   free                       FreeLibrary: process detach while the host lives on
 // Without "free" the library unloads at the host's exit, as in most programs.
@@ -36,9 +37,15 @@ Function Export(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
+// With TEXT "-", FILE may hold wildcards: any match will do.
 bool FileHolds(const std::wstring& path, const std::wstring& text) {
+  if (text == L"-") {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(path.c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return find != INVALID_HANDLE_VALUE;
+  }
   if (!testing_support::FileExists(path)) return false;
-  if (text == L"-") return true;
   std::vector<uint8_t> bytes = testing_support::ReadFileBytes(path);
   return std::string(bytes.begin(), bytes.end()).find(testing_support::Narrow(text)) != std::string::npos;
 }
