@@ -105,5 +105,27 @@ TEST_F(ListFileTest, FlushCountsBothQueuesBeforeWritingTheList) {
   EXPECT_TRUE(TableRows(list_).empty());
 }
 
+// With the heap full, the command must not delete a store whose counts it could not
+// take in; what the table already held is still sent.
+TEST_F(ListFileTest, StoredCountsCommandKeepsAStoreItHadNoRoomFor) {
+  SetEnvironmentVariableW(L"VRELINSTALL_FOLDER", (install_.path() + L"\\").c_str());
+  std::wstring outbox = install_ / L"Outbox";
+  SetEnvironmentVariableW(L"UPLOAD_OUTBOX", outbox.c_str());
+  Count(L"A", nullptr, 2);
+  std::vector<std::vector<uint8_t>> records;  // more rows than the table has spare room
+  for (int i = 0; i < 20; ++i) records.push_back(StoreRecord("V" + std::to_string(i), "", 1));
+  std::vector<uint8_t> other = Concat(records);
+  testing_support::WriteFileBytes(VirusFolder() + L"\\other.exe.data", other.data(), other.size());
+  {
+    FailingGrowth noMemory;
+    EXPECT_EQ(1, SendStoredVirusStores(list_, VirusFolder() + L"\\"));
+  }
+  EXPECT_EQ(other, ReadFileBytes(VirusFolder() + L"\\other.exe.data"));
+  EXPECT_TRUE(TableRows(list_).empty());
+  EXPECT_FALSE(FileExists(ListPath()));
+  std::string sent = ReadText(outbox + L"\\report-00001\\attachment\\scanner.exe.xml");
+  EXPECT_NE(std::string::npos, sent.find("<vir name=\"A\" md5=\"\" num=\"2\"/>\r\n</virlist>")) << sent;
+}
+
 }  // namespace
 }  // namespace virus_testing
