@@ -3,14 +3,47 @@
 // What was sent is read back from the upload module's outbox.
 #include <gtest/gtest.h>
 
+#include "outbox_reader.h"
 #include "product_folder.h"
 #include "virus_fixture.h"
 
 namespace virus_testing {
 namespace {
 
+using testing_support::ChildResult;
 using testing_support::FileExists;
 using testing_support::ReadFileBytes;
+
+// An installed product (Brennic.dll, the installation and upload modules) with the
+// virus host beside them; the installation folder is the product folder.
+class VirusSendTest : public ::testing::Test {
+ protected:
+  void SetUp() override { product_.PutAs(L"virus_host.exe", L"virus_host.exe"); }
+
+  // Runs the host on the product's Brennic.dll; it must end normally.
+  ChildResult RunHost(const std::wstring& steps) {
+    ChildResult result = testing_support::RunChild(product_.Root() + L"\\virus_host.exe",
+                                                   L"load " + product_.Root() + L"\\Brennic.dll " + steps, 30000,
+                                                   product_.Root());
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(0u, result.exitCode) << result.output;
+    return result;
+  }
+  ChildResult RunRundll32(const std::wstring& tail) {
+    ChildResult result = product_.RunRundll(L"Run32Send " + tail);
+    EXPECT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    return result;
+  }
+  std::wstring VirusFile(const std::wstring& name) const { return product_.Root() + L"\\Data\\VrelVirus\\" + name; }
+  void WriteStore(const std::wstring& name, const std::vector<uint8_t>& bytes) {
+    CreateDirectoryW((product_.Root() + L"\\Data\\VrelVirus").c_str(), nullptr);
+    ASSERT_TRUE(testing_support::WriteFileBytes(VirusFile(name), bytes.data(), bytes.size()));
+  }
+  std::vector<DeliveredReport> Reports() const { return ReadOutbox(product_.Outbox()); }
+
+  ProductFolder product_{ProductFolder::kInstallModule | ProductFolder::kUploadModule};
+};
 
 // The list a report carries, without its opening line (the identifier varies).
 std::string ListBody(const std::string& list) {
@@ -21,8 +54,6 @@ std::string ListBody(const std::string& list) {
 bool StartsWithOpeningElement(const std::string& list) {
   return list.compare(0, 14, "<virlist cid=\"") == 0 && list.find("\">\r\n") == 14 + 36;
 }
-
-using VirusSendTest = ProductTest;
 
 TEST_F(VirusSendTest, DealWithListTwoZeroWritesTheListAndSendsNothing) {
   std::vector<uint8_t> store = Concat({StoreRecord("A", "", 1), StoreRecord("B", "d", 2), StoreRecord("C", "", 3)});
@@ -43,14 +74,14 @@ TEST_F(VirusSendTest, DealWithListTwoZeroWritesTheListAndSendsNothing) {
 
 TEST_F(VirusSendTest, DealWithListTwoOneSendsTheListAndLeavesNoFile) {
   WriteStore(L"virus_host.exe.data", StoreRecord("A", "", 2));
-  RunHost(L"report A C:\\a.exe reportmd5 B C:\\b.exe d deal 2 1 waitfor " + Outbox() + L"\\report-* -");
+  RunHost(L"report A C:\\a.exe reportmd5 B C:\\b.exe d deal 2 1 waitfor " + product_.Outbox() + L"\\report-* -");
 
-  std::vector<std::wstring> reports = Reports();
+  std::vector<DeliveredReport> reports = Reports();
   ASSERT_EQ(1u, reports.size());
-  EXPECT_EQ("VirusInfo", ReportFile(reports[0], L"type.txt"));
-  EXPECT_EQ("SetReportType\r\nAttachFile\r\nSend 1\r\n", ReportFile(reports[0], L"calls.txt"));
-  EXPECT_EQ(testing_support::Narrow(VirusFile(L"virus_host.exe.xml")), ReportFile(reports[0], L"attachment-path.txt"));
-  std::string list = ReportFile(reports[0], L"attachment\\virus_host.exe.xml");
+  EXPECT_EQ("VirusInfo", reports[0].type);
+  EXPECT_EQ((std::vector<std::string>{"SetReportType", "AttachFile", "Send 1"}), reports[0].calls);
+  EXPECT_EQ(testing_support::Narrow(VirusFile(L"virus_host.exe.xml")), reports[0].attachmentPath);
+  std::string list = AsText(reports[0].attachment);
   EXPECT_TRUE(StartsWithOpeningElement(list)) << list;
   EXPECT_EQ("<vir name=\"A\" md5=\"\" num=\"3\"/>\r\n<vir name=\"B\" md5=\"d\" num=\"1\"/>\r\n</virlist>\r\n",
             ListBody(list));
@@ -68,12 +99,13 @@ TEST_F(VirusSendTest, DealWithListTwoOneOnAnEmptyTableSendsNothing) {
 TEST_F(VirusSendTest, VirustimeMergesEveryProgramsStoreIntoOneReport) {
   WriteStore(L"a.exe.data", StoreRecord("A", "", 2));
   WriteStore(L"b.exe.data", Concat({StoreRecord("A", "", 3), StoreRecord("B", "d", 1)}));
-  testing_support::ChildResult result = RunRundll32(L"virustime");
+  ChildResult result = RunRundll32(L"virustime");
 
-  std::vector<std::wstring> reports = Reports();
+  std::vector<DeliveredReport> reports = Reports();
   ASSERT_EQ(1u, reports.size()) << result.output;
-  EXPECT_EQ("VirusInfo", ReportFile(reports[0], L"type.txt"));
-  std::string list = ReportFile(reports[0], L"attachment\\rundll32.exe.xml");
+  EXPECT_EQ("VirusInfo", reports[0].type);
+  EXPECT_EQ(testing_support::Narrow(VirusFile(L"rundll32.exe.xml")), reports[0].attachmentPath);
+  std::string list = AsText(reports[0].attachment);
   EXPECT_TRUE(StartsWithOpeningElement(list)) << list;
   EXPECT_EQ("<vir name=\"A\" md5=\"\" num=\"5\"/>\r\n<vir name=\"B\" md5=\"d\" num=\"1\"/>\r\n</virlist>\r\n",
             ListBody(list));
@@ -90,16 +122,15 @@ TEST_F(VirusSendTest, VirustimeCountsTheHostsOwnStoreOnce) {
   WriteStore(L"a.exe.data", StoreRecord("A", "", 2));
   RunRundll32(L"virustime");
 
-  std::vector<std::wstring> reports = Reports();
+  std::vector<DeliveredReport> reports = Reports();
   ASSERT_EQ(1u, reports.size());
-  EXPECT_EQ("<vir name=\"A\" md5=\"\" num=\"6\"/>\r\n</virlist>\r\n",
-            ListBody(ReportFile(reports[0], L"attachment\\rundll32.exe.xml")));
+  EXPECT_EQ("<vir name=\"A\" md5=\"\" num=\"6\"/>\r\n</virlist>\r\n", ListBody(AsText(reports[0].attachment)));
   EXPECT_FALSE(FileExists(VirusFile(L"rundll32.exe.data")));
   EXPECT_FALSE(FileExists(VirusFile(L"a.exe.data")));
 }
 
 TEST_F(VirusSendTest, VirustimeWithoutUploadModuleKeepsTheMergedCountsInItsOwnStore) {
-  LeaveOutUploadModule();
+  ASSERT_TRUE(DeleteFileW((product_.Root() + L"\\Upload.dll").c_str()));
   WriteStore(L"rundll32.exe.data", StoreRecord("C", "", 1));
   WriteStore(L"a.exe.data", StoreRecord("A", "", 2));
   WriteStore(L"b.exe.data", Concat({StoreRecord("A", "", 3), StoreRecord("B", "d", 1)}));
@@ -129,7 +160,7 @@ TEST_F(VirusSendTest, HostExitKeepsDetectionsTakenJustBefore) {
 // FreeLibrary runs the unload under the loader lock while the worker lives: the
 // wait is bounded and the counts are saved.
 TEST_F(VirusSendTest, FreeLibraryWithARunningWorkerSavesAndReturns) {
-  testing_support::ChildResult result = RunHost(L"report A C:\\a.exe sleep 100 report B C:\\b.exe free sleep 300");
+  ChildResult result = RunHost(L"report A C:\\a.exe sleep 100 report B C:\\b.exe free sleep 300");
   unsigned long ms = 99999;
   size_t at = result.output.find("free ");
   ASSERT_NE(std::string::npos, at) << result.output;
