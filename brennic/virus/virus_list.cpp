@@ -20,7 +20,13 @@ CVirusList::~CVirusList() {
   queue0.Free();
 }
 
-CVirusList& TheVirusList() {
-  static CVirusList list;
-  return list;
-}
+namespace {
+
+// A namespace-scope static: constructed before the load step runs, so it outlives
+// the installation module's holder (a function-local static made by the first
+// lookup), which is destroyed first and releases the module.
+CVirusList processVirusList;
+
+}  // namespace
+
+CVirusList& TheVirusList() { return processVirusList; }
