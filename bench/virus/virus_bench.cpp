@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "virus/virus_counts.h"
+#include "test_support.h"
 #include "virus/virus_lifecycle.h"
 #include "virus/virus_list.h"
 #include "virus/virus_queue.h"
@@ -41,35 +42,6 @@ std::wstring NameOf(int i) {
 
 const wchar_t kPath[] = L"C:\\Users\\scan\\Downloads\\setup & tools\\installer-\"full\".exe";
 const wchar_t kDigest[] = L"0123456789abcdef0123456789abcdef";
-
-std::wstring TempFolder() {
-  wchar_t base[MAX_PATH];
-  GetTempPathW(MAX_PATH, base);
-  wchar_t folder[MAX_PATH];
-  _snwprintf(folder, MAX_PATH, L"%svirusbench-%lu\\", base, GetCurrentProcessId());
-  folder[MAX_PATH - 1] = 0;
-  CreateDirectoryW(folder, nullptr);
-  CreateDirectoryW((std::wstring(folder) + L"Data").c_str(), nullptr);
-  return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFolder(folder + L"\\" + name);
-      } else {
-        DeleteFileW((folder + L"\\" + name).c_str());
-      }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 // Nanoseconds per call of the text work alone.
 double TextWorkNs(const std::vector<std::wstring>& names, int calls) {
@@ -164,7 +136,9 @@ int main() {
   std::vector<std::wstring> names;
   for (int i = 0; i < 100; ++i) names.push_back(NameOf(i));
 
-  std::wstring folder = TempFolder();
+  testing_support::TempDir temp;  // the installation folder
+  std::wstring folder = temp.path() + L"\\";
+  CreateDirectoryW((folder + L"Data").c_str(), nullptr);
   CVirusList list;
   AttachVirusList(list, folder + L"Data\\VrelVirus", L"\\bench.exe");
   const int calls = 5000;
@@ -173,7 +147,6 @@ int main() {
   double intake = IntakeNs(list, names, calls, true);
   DetachVirusList(list);
   double exported = ExportNs(folder, names, calls);
-  RemoveFolder(folder);
 
   std::printf("Intake (VrelReportVirusInfoWithMD5 path), %d calls, best of 3 rounds\n", calls);
   std::printf("  escaping and conversion alone       : %9.0f ns per call\n", text);
