@@ -26,11 +26,33 @@ ChildResult ProductFolder::RunHost(const std::wstring& steps, unsigned timeoutMs
   return RunChild(Root() + L"\\brennic_host.exe", steps, timeoutMs, folder.empty() ? Root() : folder);
 }
 
+// Started without redirected output: rundll32 brings up Wine's desktop process,
+// which would inherit an output pipe and keep it open long after rundll32 ended.
 ChildResult ProductFolder::RunRundll(const std::wstring& entryAndArguments, unsigned timeoutMs) const {
+  ChildResult result;
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   std::wstring rundll = std::wstring(system) + L"\\rundll32.exe";
-  return RunChild(rundll, L"\"" + Root() + L"\\Brennic.dll\"," + entryAndArguments, timeoutMs, Root());
+  std::wstring commandLine = L"\"" + rundll + L"\" \"" + Root() + L"\\Brennic.dll\"," + entryAndArguments;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(rundll.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, Root().c_str(), &startup,
+                      &info))
+    return result;
+  result.started = true;
+  result.processId = info.dwProcessId;
+  if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    result.timedOut = true;
+    TerminateProcess(info.hProcess, 0xDEAD);
+    WaitForSingleObject(info.hProcess, 5000);
+  }
+  GetExitCodeProcess(info.hProcess, &result.exitCode);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return result;
 }
 
 unsigned long HostStepResult(const std::string& output, const std::string& step) {
