@@ -57,7 +57,11 @@ std::wstring LookupInstallFolder() {
   wchar_t buffer[MAX_PATH] = {};
   installModule->GetInstallFolder()(buffer, MAX_PATH, 0);
   buffer[MAX_PATH - 1] = L'\0';
-  return buffer;
+  // Every caller appends a folder name directly; a module that reports the folder
+  // without its trailing backslash would otherwise put the files beside it.
+  std::wstring folder(buffer);
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+  return folder;
 }
 
 int LookupComponentFile(wchar_t* buffer, const wchar_t* component, const wchar_t* file) {

@@ -41,8 +41,8 @@ class VrelInstallModule {
 // the module cannot be loaded (tried again on the next call).
 VrelInstallModule* InstallModule();
 
-// The installation folder, ending with a backslash; "" without the module or its
-// entry point.
+// The installation folder, always ending with a backslash (added when the module
+// reports it without one); "" without the module or its entry point.
 std::wstring LookupInstallFolder();
 
 // Fills buffer (260 units, zeroed by the caller) with the full path of a component's

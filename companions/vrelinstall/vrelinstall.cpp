@@ -6,7 +6,8 @@
 //   2. the first line of "VrelInstall.cfg" beside this DLL (UTF-8); an empty first
 //      line means "no installation folder";
 //   3. the folder this DLL is in, which is where an installed product keeps it.
-// A folder is always reported with a trailing backslash.
+// The text is reported as configured (the folder of this DLL with its trailing
+// backslash); the upload library adds a missing backslash itself.
 //
 // A component's file is the installation folder + the file name, reported only when
 // that file exists; the component name is not needed for that layout.
@@ -18,6 +19,7 @@ namespace {
 
 HMODULE thisModule = nullptr;
 
+// The folder of this DLL, with its trailing backslash.
 std::wstring ModuleFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(thisModule, path, MAX_PATH);
@@ -53,7 +55,6 @@ std::wstring InstallFolder() {
   } else if (!ReadConfigLine(ModuleFolder() + L"VrelInstall.cfg", &folder)) {
     folder = ModuleFolder();
   }
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   return folder;
 }
 
@@ -75,6 +76,7 @@ extern "C" int __stdcall GetComponentPath(wchar_t* buffer, unsigned capacity, co
                                           const wchar_t* file, int /*reserved*/) {
   std::wstring folder = InstallFolder();
   if (folder.empty() || file == nullptr || *file == L'\0') return 0;
+  if (folder.back() != L'\\') folder += L'\\';
   std::wstring path = folder + file;
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;

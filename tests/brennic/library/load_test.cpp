@@ -32,9 +32,12 @@ void ExpectNewIdentifierForm(const std::string& identifier) {
   }
 }
 
+// The key is made when missing: an identifier that is not kept would mark every
+// new list of this machine as another client's.
 TEST(BrennicLoad, FirstLoadCreatesTheListAndStoresANewIdentifier) {
   ProductFolder product;
-  ChildResult run = product.RunHost(L"delcid load");
+  ChildResult run = product.RunHost(L"delkey load");
+  ASSERT_EQ(0u, HostStepResult(run.output, "delkey")) << run.output;
   ASSERT_EQ(1u, HostStepResult(run.output, "load")) << run.output;
 
   std::vector<uint8_t> file = ReadFileBytes(product.HostListFile());

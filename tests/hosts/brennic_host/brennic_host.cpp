@@ -12,6 +12,7 @@
 //   setcid:text                sets the registry value "reportcid" to text (REG_SZ)
 //   setciddword:n              sets it to a REG_DWORD n
 //   delcid                     deletes it
+//   delkey                     deletes the key SOFTWARE\Holvane with it
 // The registry steps sit here, right before a load, so that the time in which
 // another test could see the value they set is as short as possible.
 #include <windows.h>
@@ -118,6 +119,10 @@ int wmain(int argc, wchar_t** argv) {
       Print(step, SetClientIdentifier(REG_DWORD, &value, sizeof(value)));
     } else if (name == L"delcid") {
       Print(step, DeleteClientIdentifier());
+    } else if (name == L"delkey") {
+      DeleteClientIdentifier();
+      LONG status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Holvane");
+      Print(step, status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<DWORD>(status));
     } else {
       printf("unknown step %ls\n", step.c_str());
       return 2;
