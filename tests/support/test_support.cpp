@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -171,8 +172,10 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
     WaitForSingleObject(info.hProcess, 5000);
   }
   GetExitCodeProcess(info.hProcess, &result.exitCode);
-  // Grandchildren may hold the pipe open: give the reader a moment, then stop it.
-  if (WaitForSingleObject(readerThread, 5000) == WAIT_TIMEOUT) {
+  // The child has ended, so everything it wrote is already in the pipe; a process
+  // that inherited the write end (a grandchild, or one of Wine's own) may keep the
+  // pipe open, so the reader gets a short moment to drain it and is then stopped.
+  if (WaitForSingleObject(readerThread, 500) == WAIT_TIMEOUT) {
     CancelSynchronousIo(readerThread);
     WaitForSingleObject(readerThread, 1000);
   }
@@ -182,6 +185,28 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
   CloseHandle(info.hProcess);
   result.output = reader.text;
   return result;
+}
+
+std::wstring StepField(const std::wstring& step, int index, bool rest) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    start = step.find(L':', start);
+    if (start == std::wstring::npos) return L"";
+    ++start;
+  }
+  if (rest) return step.substr(start);
+  size_t end = step.find(L':', start);
+  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+unsigned long StepResult(const std::string& output, const std::string& step) {
+  std::string key = step + " 0x";
+  size_t at = 0;
+  while ((at = output.find(key, at)) != std::string::npos) {
+    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
+    at += key.size();
+  }
+  return 0xFFFFFFFFul;
 }
 
 namespace {
