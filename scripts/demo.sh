@@ -20,7 +20,8 @@ for companion in QuorvelClient.exe QuorvelLauncher.exe quorvel_report.exe; do
   [ -f "$BUILD_DIR/bin/$companion" ] && cp "$BUILD_DIR/bin/$companion" "$demo/"
 done
 # The product's installer creates the report folder's parent.
-wine cmd /c 'mkdir "%LOCALAPPDATA%\Marlune\Quorvel"' >/dev/null 2>&1 || true
+# (Unquoted: Wine's cmd given the quoted path as one argument creates nothing.)
+wine cmd /c mkdir '%LOCALAPPDATA%\Marlune\Quorvel' >/dev/null 2>&1 || true
 
 echo "== Quorvel: a host started from a Windows parent (cmd) initializes the reporter"
 cd "$demo"
@@ -32,7 +33,7 @@ wine cmd /c demo_host.exe
 for kind in abort crash; do
   echo
   echo "== Quorvel: a report ($kind) from host to report file to client"
-  out="$(wine cmd /c report_demo_host.exe $kind | tr -d '\r')"
+  out="$(wine cmd /c report_demo_host.exe $kind | tr -d '\r' || true)"
   echo "$out"
   report="$(echo "$out" | sed -n 's/^report_demo_host: report //p')"
   [ -n "$report" ] || { echo "no report name"; exit 1; }
@@ -63,5 +64,5 @@ wine cmd /c brennic_host.exe load "error:1:E1002:sent at once" | tr -d '\r'
 for report in Outbox/report-*; do
   echo "-- $report: type $(cat "$report/type.txt"), HV_ErrorID $(cat "$report/param-HV_ErrorID.txt")," \
     "HV_Info $(cat "$report/param-HV_Info.txt"), attached $(ls "$report/attachment")"
-  for file in "$report"/attachment/*.xml; do [ -f "$file" ] && tr -d '\r' < "$file"; done
+  for file in "$report"/attachment/*.xml; do if [ -f "$file" ]; then tr -d '\r' < "$file"; fi; done
 done
