@@ -8,6 +8,7 @@
 //   abort:text | abortn:N    Quorvel_UserAbort(L"%s", text or N generated characters)
 //   installn:N               Quorvel_InstallFail(L"%s", N generated characters)
 //   managed:a:b              Quorvel_ManagedException(a, b, null, null)
+//   managednull              Quorvel_ManagedException(null, null, null, null)
 //   crash                    a real access violation, filed from a vectored
 //                            handler through Quorvel_UnmanagedException
 //   watch:PID | watchself[:label]  Quorvel_StartMonitoringProcess
@@ -175,6 +176,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if (name == L"managed") {
       Print(step, static_cast<DWORD>(
                       Quorvel_ManagedException(Field(step, 1).c_str(), Field(step, 2).c_str(), nullptr, nullptr)));
+    } else if (name == L"managednull") {
+      Print(step, static_cast<DWORD>(Quorvel_ManagedException(nullptr, nullptr, nullptr, nullptr)));
     } else if (name == L"crash") {
       Say("thread", GetCurrentThreadId());
       Say("base", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr))));
