@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "quorvel.h"
+#include "test_support.h"
 #ifdef PIPELINE_CORE_HOST
 #include "reporter.h"
 #endif
@@ -64,15 +65,7 @@ void Say(const char* what, unsigned long value) {
 }
 
 std::wstring Field(const std::wstring& step, int index, bool rest = false) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = step.find(L':', start);
-    if (start == std::wstring::npos) return L"";
-    ++start;
-  }
-  if (rest) return step.substr(start);
-  size_t end = step.find(L':', start);
-  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+  return testing_support::StepField(step, index, rest);
 }
 
 // "0123456789" repeated: a test can rebuild any prefix.
