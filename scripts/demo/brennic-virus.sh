@@ -1,4 +1,4 @@
-# The demo's virus step, sourced by scripts/demo.sh right after its Brennic error
+# The demo's Brennic virus part, sourced by scripts/demo.sh right after its error
 # step: it uses that step's product folder ($product) and $BUILD_DIR. Detections
 # are counted into the program's store file, written as the virus list by
 # DealWithList(2, 0), then gathered by "rundll32 Brennic.dll,Run32Send virustime"
