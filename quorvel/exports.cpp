@@ -14,6 +14,15 @@ constexpr size_t kInstallFailCapacity = 1001;
 constexpr size_t kOptionTextCapacity = 1024;
 constexpr size_t kFolderCapacity = 260;
 
+// The report texts are formatted before the reporter is touched, cut to the buffer.
+HRESULT FormatAndFile(wchar_t* text, size_t capacity, const wchar_t* format, va_list args,
+                      HRESULT (CReporter::*file)(const wchar_t*)) {
+  FormatTextV(text, capacity, format, args);
+  CReporter* reporter = GetOrCreateReporter();
+  if (reporter == nullptr) return E_OUTOFMEMORY;
+  return (reporter->*file)(text);
+}
+
 bool IsUsable(const EXCEPTION_POINTERS* pointers) {
   return pointers != nullptr && pointers->ExceptionRecord != nullptr && pointers->ContextRecord != nullptr;
 }
@@ -78,11 +87,9 @@ HRESULT __cdecl Quorvel_InstallFail(const wchar_t* format, ...) {
   wchar_t text[kInstallFailCapacity];
   va_list args;
   va_start(args, format);
-  FormatTextV(text, kInstallFailCapacity, format, args);
+  HRESULT hr = FormatAndFile(text, kInstallFailCapacity, format, args, &CReporter::ReportInstallFail);
   va_end(args);
-  CReporter* reporter = GetOrCreateReporter();
-  if (reporter == nullptr) return E_OUTOFMEMORY;
-  return reporter->ReportInstallFail(text);
+  return hr;
 }
 
 HRESULT __stdcall Quorvel_ManagedException(const wchar_t* text1, const wchar_t* text2, const wchar_t* text3,
@@ -129,11 +136,9 @@ HRESULT __cdecl Quorvel_UserAbort(const wchar_t* format, ...) {
   wchar_t text[kUserAbortCapacity];
   va_list args;
   va_start(args, format);
-  FormatTextV(text, kUserAbortCapacity, format, args);
+  HRESULT hr = FormatAndFile(text, kUserAbortCapacity, format, args, &CReporter::ReportUserAbort);
   va_end(args);
-  CReporter* reporter = GetOrCreateReporter();
-  if (reporter == nullptr) return E_OUTOFMEMORY;
-  return reporter->ReportUserAbort(text);
+  return hr;
 }
 
 }  // extern "C"
