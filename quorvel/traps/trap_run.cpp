@@ -1,0 +1,65 @@
+#include "traps/trap_run.h"
+
+#include "reporter.h"
+#include "traps/fresh_stack.h"
+#include "traps/handler_chain.h"
+#include "traps/seh_guard.h"
+#include "traps/thread_value.h"
+#include "traps/trap_gate.h"
+
+namespace {
+
+// 1 while the thread runs a trap.
+ThreadValue insideTrap;
+
+struct TrapRun {
+  TrapDecision decide;
+  TrapFacts facts;
+  bool report;
+};
+
+void Decide(void* argument) {
+  TrapRun* run = static_cast<TrapRun*>(argument);
+  run->report = run->decide(run->facts);
+}
+
+void DecideAndReport(TrapRun* run) {
+  run->report = false;
+  if (!EnterTrapGate()) return;
+  const bool decided = GuardedCall(Decide, run);
+  LeaveTrapGate();
+  if (decided && run->report) FileCrashReport(run->facts.pointers);
+}
+
+DWORD WINAPI DecideAndReportOnFreshStack(void* argument) {
+  insideTrap.Set(1);
+  DecideAndReport(static_cast<TrapRun*>(argument));
+  return 0;
+}
+
+}  // namespace
+
+TrapFacts CaptureTrapFacts(EXCEPTION_POINTERS* pointers) {
+  return TrapFacts{pointers, trapBypassDepth.Get(), CurrentChainHead()};
+}
+
+void RunTrap(TrapDecision decide, EXCEPTION_POINTERS* pointers) {
+  if (insideTrap.Get() != 0) return;
+  const DWORD lastError = GetLastError();
+  insideTrap.Set(1);
+  TrapRun run{decide, CaptureTrapFacts(pointers), false};
+  if (pointers->ExceptionRecord->ExceptionCode == static_cast<DWORD>(STATUS_STACK_OVERFLOW)) {
+    RunOnFreshStack(DecideAndReportOnFreshStack, &run);
+  } else {
+    DecideAndReport(&run);
+  }
+  insideTrap.Set(0);
+  SetLastError(lastError);
+}
+
+void FileCrashReport(EXCEPTION_POINTERS* pointers) {
+  CReporter* reporter = reporterInstance;
+  if (reporter == nullptr) return;
+  if (IsDebuggerPresent()) DebugBreak();
+  reporter->ReportCrash(pointers);
+}
