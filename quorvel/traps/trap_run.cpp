@@ -44,8 +44,12 @@ TrapFacts CaptureTrapFacts(EXCEPTION_POINTERS* pointers) {
 }
 
 void RunTrap(TrapDecision decide, EXCEPTION_POINTERS* pointers) {
-  if (insideTrap.Get() != 0) return;
+  // Read first: reading a thread-local value clears it.
   const DWORD lastError = GetLastError();
+  if (insideTrap.Get() != 0) {
+    SetLastError(lastError);
+    return;
+  }
   insideTrap.Set(1);
   TrapRun run{decide, CaptureTrapFacts(pointers), false};
   if (pointers->ExceptionRecord->ExceptionCode == static_cast<DWORD>(STATUS_STACK_OVERFLOW)) {
