@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "reporter.h"
 #include "traps/frontstop_registration.h"
+#include "traps/rescue_stack.h"
 #include "traps/trap_gate.h"
 #include "traps/traps.h"
 
@@ -12,6 +13,7 @@ bool filterInstalled = false;
 }  // namespace
 
 void CReporter::InstallTraps() {
+  PrepareRescueStack();
   OpenTrapGate();
   if (runtimeConfig.backstopTrapper && addContinueHandler != nullptr) {
     backstopHandle = addContinueHandler(1, BackstopHandler);
@@ -38,4 +40,5 @@ void CReporter::RemoveTraps() {
     filterInstalled = false;
   }
   CloseTrapGate();
+  ReleaseRescueStack();
 }

@@ -1,8 +1,8 @@
 #include "traps/trap_run.h"
 
 #include "reporter.h"
-#include "traps/fresh_stack.h"
 #include "traps/handler_chain.h"
+#include "traps/rescue_stack.h"
 #include "traps/seh_guard.h"
 #include "traps/thread_value.h"
 #include "traps/trap_gate.h"
@@ -23,18 +23,13 @@ void Decide(void* argument) {
   run->report = run->decide(run->facts);
 }
 
-void DecideAndReport(TrapRun* run) {
+void DecideAndReport(void* argument) {
+  TrapRun* run = static_cast<TrapRun*>(argument);
   run->report = false;
   if (!EnterTrapGate()) return;
   const bool decided = GuardedCall(Decide, run);
   LeaveTrapGate();
   if (decided && run->report) FileCrashReport(run->facts.pointers);
-}
-
-DWORD WINAPI DecideAndReportOnFreshStack(void* argument) {
-  insideTrap.Set(1);
-  DecideAndReport(static_cast<TrapRun*>(argument));
-  return 0;
 }
 
 }  // namespace
@@ -53,7 +48,7 @@ void RunTrap(TrapDecision decide, EXCEPTION_POINTERS* pointers) {
   insideTrap.Set(1);
   TrapRun run{decide, CaptureTrapFacts(pointers), false};
   if (pointers->ExceptionRecord->ExceptionCode == static_cast<DWORD>(STATUS_STACK_OVERFLOW)) {
-    RunOnFreshStack(DecideAndReportOnFreshStack, &run);
+    RunOnRescueStack(DecideAndReport, &run);
   } else {
     DecideAndReport(&run);
   }

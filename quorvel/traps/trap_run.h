@@ -9,9 +9,8 @@ using TrapDecision = bool (*)(const TrapFacts& facts);
 // trap gate and under the guard, and files the report when the decision says so.
 //  - A thread that faults again inside a trap is not trapped a second time: its
 //    fault goes on to the frames (the guard, or the system's default end).
-//  - A stack overflow leaves a few kilobytes of stack (about 2.5 KB under Wine), not
-//    enough to decide, let alone report: the decision and the report then run on a
-//    thread of their own while the faulting thread waits.
+//  - After a stack overflow the decision and the report run on the reserve stack
+//    (rescue_stack.h), still on the faulting thread.
 //  - The decision allocates no heap memory; the thread's last-error value is kept.
 void RunTrap(TrapDecision decide, EXCEPTION_POINTERS* pointers);
 
