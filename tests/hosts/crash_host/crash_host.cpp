@@ -1,0 +1,175 @@
+// A host that initializes Quorvel and then really faults. Runs the steps named on
+// its command line in order and prints one line per step, "<step> 0x<value>";
+// reaching the end it prints "end" and exits with kRanToTheEnd.
+//   coinit                 CoInitializeEx, apartment-threaded
+//   init:F                 Quorvel_Initialize(F)
+//   initnc:F               Quorvel_InitializeNoCrash(F, the host's own folder)
+//   shutdown               Quorvel_Shutdown
+//   bypass / endbypass     Quorvel_StartTrapBypass / Quorvel_EndTrapBypass
+//   hostfilter             installs the host's own unhandled-exception filter
+//   filter                 prints 1 when the current filter is the host's
+//   av                     writes to address 0x10 (registers hold marker values)
+//   jump:A                 calls code at address A
+//   div0 / illegal         integer divide by zero / an illegal instruction
+//   overflow               overflows the stack
+//   raise:C                raises exception C, which nobody handles
+//   handled:C              raises C under a frame handler of the host that
+//                          dismisses it, then goes on ("handled:C 0x1")
+//   thread:STEP            runs one step on a new thread and waits for it
+//   together:N:STEP        N threads run STEP at the same moment
+//   hold:STEP              a second thread runs STEP and stays alive; later
+//                          steps run while it holds (for example its bypass)
+// At start it prints "base", its own load address, and "thread", its id.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "quorvel.h"
+
+namespace {
+
+constexpr int kRanToTheEnd = 7;
+
+void Print(const std::wstring& step, unsigned long value) {
+  printf("%ls 0x%08lX\n", step.c_str(), value);
+  fflush(stdout);
+}
+
+unsigned long Number(const std::wstring& text) { return wcstoul(text.c_str(), nullptr, 0); }
+
+// "name:rest" -> rest
+std::wstring After(const std::wstring& step, size_t colons = 1) {
+  size_t at = 0;
+  for (size_t i = 0; i < colons; ++i) {
+    at = step.find(L':', at);
+    if (at == std::wstring::npos) return L"";
+    ++at;
+  }
+  return step.substr(at);
+}
+
+LONG WINAPI HostFilter(EXCEPTION_POINTERS* pointers) {
+  Print(L"hostfilter-ran", pointers->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void RunStep(const std::wstring& step);
+
+struct ThreadStep {
+  std::wstring step;
+  HANDLE go = nullptr;     // waited on before running, when set
+  HANDLE ready = nullptr;  // set once the thread is about to wait or has run
+  HANDLE stay = nullptr;   // waited on after running, when set
+};
+
+DWORD WINAPI RunThreadStep(void* argument) {
+  ThreadStep* task = static_cast<ThreadStep*>(argument);
+  Print(L"thread", GetCurrentThreadId());
+  if (task->go != nullptr) {
+    SetEvent(task->ready);
+    WaitForSingleObject(task->go, INFINITE);
+  }
+  RunStep(task->step);
+  if (task->ready != nullptr) SetEvent(task->ready);
+  if (task->stay != nullptr) WaitForSingleObject(task->stay, INFINITE);
+  return 0;
+}
+
+void Together(int count, const std::wstring& step) {
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::vector<ThreadStep> tasks(count);
+  std::vector<HANDLE> threads;
+  for (ThreadStep& task : tasks) {
+    task.step = step;
+    task.go = go;
+    task.ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    threads.push_back(CreateThread(nullptr, 0, RunThreadStep, &task, 0, nullptr));
+    WaitForSingleObject(task.ready, INFINITE);
+  }
+  SetEvent(go);
+  WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+}
+
+std::vector<ThreadStep*> holders;
+
+void RunStep(const std::wstring& step) {
+  const std::wstring name = step.substr(0, step.find(L':'));
+  if (name == L"coinit") {
+    Print(step, static_cast<unsigned long>(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  } else if (name == L"init") {
+    Print(step, static_cast<unsigned long>(Quorvel_Initialize(Number(After(step)))));
+  } else if (name == L"initnc") {
+    wchar_t folder[MAX_PATH];
+    GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    *wcsrchr(folder, L'\\') = L'\0';
+    Print(step, static_cast<unsigned long>(Quorvel_InitializeNoCrash(Number(After(step)), folder)));
+  } else if (name == L"shutdown") {
+    Quorvel_Shutdown();
+    Print(step, 0);
+  } else if (name == L"bypass") {
+    Quorvel_StartTrapBypass();
+    Print(step, 0);
+  } else if (name == L"endbypass") {
+    Quorvel_EndTrapBypass();
+    Print(step, 0);
+  } else if (name == L"hostfilter") {
+    SetUnhandledExceptionFilter(HostFilter);
+    Print(step, 0);
+  } else if (name == L"filter") {
+    LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(nullptr);
+    SetUnhandledExceptionFilter(current);
+    Print(step, current == HostFilter);
+  } else if (name == L"av") {
+    WriteToLowAddress();
+  } else if (name == L"jump") {
+    JumpTo(Number(After(step)));
+  } else if (name == L"div0") {
+    DivideByZero();
+  } else if (name == L"illegal") {
+    IllegalInstruction();
+  } else if (name == L"overflow") {
+    OverflowStack();
+  } else if (name == L"raise") {
+    RaiseException(Number(After(step)), 0, 0, nullptr);
+  } else if (name == L"handled") {
+    RaiseHandled(Number(After(step)));
+    Print(step, 1);
+  } else if (name == L"thread") {
+    ThreadStep task;
+    task.step = After(step);
+    HANDLE thread = CreateThread(nullptr, 0, RunThreadStep, &task, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  } else if (name == L"together") {
+    const std::wstring rest = After(step);
+    Together(static_cast<int>(Number(rest)), After(rest));
+  } else if (name == L"hold") {
+    ThreadStep* task = new ThreadStep;
+    task->step = After(step);
+    task->ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    task->stay = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CreateThread(nullptr, 0, RunThreadStep, task, 0, nullptr);
+    WaitForSingleObject(task->ready, INFINITE);
+    holders.push_back(task);
+  } else {
+    printf("unknown step %ls\n", step.c_str());
+    fflush(stdout);
+    ExitProcess(2);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Print(L"base", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr))));
+  Print(L"thread", GetCurrentThreadId());
+  for (int i = 1; i < argc; ++i) RunStep(argv[i]);
+  for (ThreadStep* task : holders) SetEvent(task->stay);
+  printf("end\n");
+  fflush(stdout);
+  return kRanToTheEnd;
+}
