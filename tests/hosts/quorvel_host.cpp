@@ -5,12 +5,25 @@
 //   initopt:F:V[:text]         Quorvel_InitializeWithOptions(F, V, text or null)
 //   initnc:F[:folder]          Quorvel_InitializeNoCrash(F, folder or null)
 //   addtext:text               Quorvel_AddText(L"%s", text)
+//   addlong:N                  Quorvel_AddText(L"%s", a text of N letters "abc...zabc...")
+//   addfile:V1:V2:path         Quorvel_AddFile(path, V1, V2)
+//   removefile:path            Quorvel_RemoveFile(path)
+//   reportfile                 prints "reportfile 0x<1 if it exists> <path>" for this
+//                              process's report file
+//   stale[:hold]               writes 200000 bytes of 0xAB where this process's report
+//                              file goes, as an earlier process with the same id
+//                              would have left it; with hold, keeps it open for
+//                              reading without letting others write (deleting is
+//                              allowed)
+//   signal:name                sets (creating it) the named manual-reset event
+//   wait:name                  waits up to 30 s for the named event (prints 0 when set)
 //   abort:text                 Quorvel_UserAbort(L"%s", text)
 //   filter                     Quorvel_CommonExceptionFilter on a made-up exception
 //   level                      prints the shutdown level and flags
 //   setlevel:N                 SetProcessShutdownParameters(N, 0)
 //   shutdown                   Quorvel_Shutdown
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +60,29 @@ bool HasField(const std::wstring& step, int index) {
   return colons >= static_cast<size_t>(index);
 }
 
+std::wstring OwnReportFile() {
+  wchar_t folder[MAX_PATH] = L"";
+  SHGetSpecialFolderPathW(nullptr, folder, CSIDL_LOCAL_APPDATA, FALSE);
+  return std::wstring(folder) + L"\\Marlune\\Quorvel\\MarluneApp" + std::to_wstring(GetCurrentProcessId()) + L".qvrp";
+}
+
+DWORD WriteStaleReportFile(bool hold) {
+  std::wstring path = OwnReportFile();
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::string junk(200000, '\xAB');
+  DWORD written = 0;
+  WriteFile(file, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr);
+  CloseHandle(file);
+  // Left open until the process ends. Deleting stays allowed, so that only the
+  // library's own restraint keeps the file.
+  if (hold) CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                        nullptr);
+  return written == junk.size() ? 1 : 0;
+}
+
+HANDLE NamedEvent(const std::wstring& name) { return CreateEventW(nullptr, TRUE, FALSE, name.c_str()); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -67,6 +103,30 @@ int wmain(int argc, wchar_t** argv) {
                       Quorvel_InitializeNoCrash(Number(Field(step, 1)), HasField(step, 2) ? folder.c_str() : nullptr)));
     } else if (name == L"addtext") {
       Print(step, static_cast<DWORD>(Quorvel_AddText(L"%s", Field(step, 1, true).c_str())));
+    } else if (name == L"addlong") {
+      std::wstring text;
+      for (DWORD n = Number(Field(step, 1)), k = 0; k < n; ++k) text.push_back(static_cast<wchar_t>(L'a' + k % 26));
+      Print(step, static_cast<DWORD>(Quorvel_AddText(L"%s", text.c_str())));
+    } else if (name == L"addfile") {
+      Print(step, static_cast<DWORD>(
+                      Quorvel_AddFile(Field(step, 3, true).c_str(), Number(Field(step, 1)), Number(Field(step, 2)))));
+    } else if (name == L"removefile") {
+      Print(step, static_cast<DWORD>(Quorvel_RemoveFile(Field(step, 1, true).c_str())));
+    } else if (name == L"reportfile") {
+      std::wstring path = OwnReportFile();
+      printf("reportfile 0x%08lX %ls\n", GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? 1ul : 0ul,
+             path.c_str());
+      fflush(stdout);
+    } else if (name == L"stale") {
+      Print(step, WriteStaleReportFile(Field(step, 1) == L"hold"));
+    } else if (name == L"signal") {
+      HANDLE event = NamedEvent(Field(step, 1, true));
+      Print(step, SetEvent(event) ? 0 : GetLastError());
+      // Kept open: the event must outlive this step for the waiter to see it.
+    } else if (name == L"wait") {
+      HANDLE event = NamedEvent(Field(step, 1, true));
+      Print(step, WaitForSingleObject(event, 30000));
+      CloseHandle(event);
     } else if (name == L"abort") {
       Print(step, static_cast<DWORD>(Quorvel_UserAbort(L"%s", Field(step, 1, true).c_str())));
     } else if (name == L"filter") {

@@ -171,8 +171,10 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
     WaitForSingleObject(info.hProcess, 5000);
   }
   GetExitCodeProcess(info.hProcess, &result.exitCode);
-  // Grandchildren may hold the pipe open: give the reader a moment, then stop it.
-  if (WaitForSingleObject(readerThread, 5000) == WAIT_TIMEOUT) {
+  // The child has ended, so everything it wrote is already in the pipe; a process
+  // that inherited the write end (a grandchild, or one of Wine's own) may keep the
+  // pipe open, so the reader gets a short moment to drain it and is then stopped.
+  if (WaitForSingleObject(readerThread, 500) == WAIT_TIMEOUT) {
     CancelSynchronousIo(readerThread);
     WaitForSingleObject(readerThread, 1000);
   }

@@ -1,6 +1,7 @@
 #include "exports/host_folder.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 
@@ -37,4 +38,23 @@ unsigned long StepResult(const std::string& output, const std::string& step) {
     at += key.size();
   }
   return 0xFFFFFFFFul;
+}
+
+namespace {
+std::wstring MarluneFolder() {
+  wchar_t local[MAX_PATH] = L"";
+  SHGetSpecialFolderPathW(nullptr, local, CSIDL_LOCAL_APPDATA, FALSE);
+  return std::wstring(local) + L"\\Marlune";
+}
+std::wstring ReportFolder() { return MarluneFolder() + L"\\Quorvel\\"; }
+}  // namespace
+
+std::wstring EnsureReportFolder() {
+  CreateDirectoryW(MarluneFolder().c_str(), nullptr);
+  CreateDirectoryW(ReportFolder().c_str(), nullptr);
+  return ReportFolder();
+}
+
+std::wstring ReportFilePath(unsigned long processId) {
+  return ReportFolder() + L"MarluneApp" + std::to_wstring(processId) + L".qvrp";
 }

@@ -24,3 +24,10 @@ class HostFolder {
 
 // The value a host printed for a step ("<step> 0x%08X"), or 0xFFFFFFFF.
 unsigned long StepResult(const std::string& output, const std::string& step);
+
+// The report folder "%LOCALAPPDATA%\Marlune\Quorvel\" (ending in a backslash),
+// created with both levels when missing: the library creates only the last one, and
+// a fresh prefix lacks "Marlune".
+std::wstring EnsureReportFolder();
+// Where the report file of the given process lies ("...\MarluneApp<id>.qvrp").
+std::wstring ReportFilePath(unsigned long processId);
