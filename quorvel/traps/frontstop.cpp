@@ -14,6 +14,14 @@
 
 namespace {
 
+// Raised by the system's debugger-output routine, which handles them itself, on any
+// thread. Forced, every debug print of a thread with two registration records (its
+// own and the routine's) would end the process as a crash; the library prints too.
+constexpr DWORD kDebuggerOutput = 0x40010006;
+constexpr DWORD kDebuggerOutputWide = 0x4001000A;
+
+bool IsDebuggerOutput(DWORD code) { return code == kDebuggerOutput || code == kDebuggerOutputWide; }
+
 bool InRange(const AddressRange& range, uint32_t address) { return range.low <= address && address < range.high; }
 
 uint32_t AddressValue(const void* address) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address)); }
@@ -51,7 +59,7 @@ bool FrontstopDecides(const TrapFacts& facts) {
   if (facts.bypassDepth > 0) return false;
   const HandlerChain chain = WalkHandlerChain(facts.chainHead);
   if (!chain.intact) return false;
-  const bool force = ChainForcesReport(chain, *reporter, record);
+  const bool force = !IsDebuggerOutput(record.ExceptionCode) && ChainForcesReport(chain, *reporter, record);
   const int verdict = MatchExceptionRules(facts.pointers, true);
   return verdict == kVerdictIncluded || (verdict == kVerdictNoRule && force);
 }

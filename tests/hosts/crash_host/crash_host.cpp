@@ -15,6 +15,8 @@
 //   raise:C                raises exception C, which nobody handles
 //   handled:C              raises C under a frame handler of the host that
 //                          dismisses it, then goes on ("handled:C 0x1")
+//   debugout:T             writes T to the debugger output under a frame handler
+//                          of the host's that lets every exception pass
 //   thread:STEP            runs one step on a new thread and waits for it
 //   together:N:STEP        N threads run STEP at the same moment
 //   hold:STEP              a second thread runs STEP and stays alive; later
@@ -137,6 +139,9 @@ void RunStep(const std::wstring& step) {
     RaiseException(Number(After(step)), 0, 0, nullptr);
   } else if (name == L"handled") {
     RaiseHandled(Number(After(step)));
+    Print(step, 1);
+  } else if (name == L"debugout") {
+    DebugOutputUnderOwnHandler(After(step).c_str());
     Print(step, 1);
   } else if (name == L"thread") {
     ThreadStep task;

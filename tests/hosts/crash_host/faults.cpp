@@ -30,6 +30,12 @@ void DivideByZero() {
 
 void IllegalInstruction() { asm volatile("ud2"); }
 
+// One modest frame per level, entered through its return address: the way deep
+// recursion overflows. (Inlined levels make one big frame whose first write lands
+// deep inside the guard page, where Wine 8 has no room left to raise the exception
+// at all and ends the thread silently.)
+#define CRASH_HOST_NOINLINE __attribute__((noinline))
+
 static NT_TIB* ThreadBlock() {
   NT_TIB* tib;
   asm volatile("movl %%fs:0x18, %0" : "=r"(tib));
@@ -46,7 +52,7 @@ namespace {
 volatile int bottom = -1;  // never reached
 
 // Each level keeps a buffer alive across the call, so nothing folds the recursion.
-int Descend(int level) {
+CRASH_HOST_NOINLINE int Descend(int level) {
   volatile char buffer[512];
   buffer[0] = static_cast<char>(level);
   if (level == bottom) return 0;
@@ -54,6 +60,23 @@ int Descend(int level) {
 }
 
 volatile DWORD dismissedCode = 0;
+
+EXCEPTION_DISPOSITION __cdecl HostPassesOn(EXCEPTION_RECORD*, void*, CONTEXT*, void*) {
+  return ExceptionContinueSearch;
+}
+
+// Runs work with a frame handler of the host's own registered, as code under a
+// __try does.
+template <typename Work>
+void UnderOwnHandler(PEXCEPTION_ROUTINE handler, Work work) {
+  NT_TIB* tib = ThreadBlock();
+  EXCEPTION_REGISTRATION_RECORD record;
+  record.Handler = handler;
+  record.Next = tib->ExceptionList;
+  tib->ExceptionList = &record;
+  work();
+  tib->ExceptionList = record.Next;
+}
 
 EXCEPTION_DISPOSITION __cdecl HostDismisses(EXCEPTION_RECORD* record, void*, CONTEXT*, void*) {
   if ((record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) == 0 &&
@@ -66,14 +89,12 @@ EXCEPTION_DISPOSITION __cdecl HostDismisses(EXCEPTION_RECORD* record, void*, CON
 
 void OverflowStack() { Descend(0); }
 
-// GCC has no __try: the host registers its frame handler by hand, as such code does.
+// GCC has no __try: the host registers its frame handlers by hand, as such code does.
 void RaiseHandled(unsigned long code) {
-  NT_TIB* tib = ThreadBlock();
-  EXCEPTION_REGISTRATION_RECORD record;
-  record.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&HostDismisses);
-  record.Next = tib->ExceptionList;
-  tib->ExceptionList = &record;
   dismissedCode = code;
-  RaiseException(code, 0, 0, nullptr);
-  tib->ExceptionList = record.Next;
+  UnderOwnHandler(reinterpret_cast<PEXCEPTION_ROUTINE>(&HostDismisses), [code] { RaiseException(code, 0, 0, nullptr); });
+}
+
+void DebugOutputUnderOwnHandler(const wchar_t* text) {
+  UnderOwnHandler(reinterpret_cast<PEXCEPTION_ROUTINE>(&HostPassesOn), [text] { OutputDebugStringW(text); });
 }

@@ -13,3 +13,5 @@ void IllegalInstruction();
 void OverflowStack();
 // Raises the exception under a frame handler of the host's own, which dismisses it.
 void RaiseHandled(unsigned long code);
+// Writes to the debugger output with one frame handler of the host's registered.
+void DebugOutputUnderOwnHandler(const wchar_t* text);

@@ -51,15 +51,20 @@ std::string CrashConfig(const std::string& extra) {
          extra + "</runtime></quorvel>\n";
 }
 
-CrashRun RunCrashHost(const std::string& config, const std::wstring& steps, DWORD timeoutMs) {
+CrashRun RunCrashHost(const std::string& config, const std::wstring& steps, Client client, DWORD timeoutMs) {
   HostFolder folder;
   CopyBuiltFile(L"crash_host.exe", folder.HostDir());
-  CopyBuiltFile(L"QuorvelClient.exe", folder.HostDir());
+  if (client == Client::kReal) {
+    CopyBuiltFile(L"QuorvelClient.exe", folder.HostDir());
+  } else {
+    folder.PutClient();
+  }
   folder.PutConfig(config);
   const std::wstring record = folder.Root() + L"\\client-runs.txt";
   SetEnvironmentVariableW(L"QUORVEL_CLIENT_RECORD", record.c_str());
 
   CrashRun run;
+  run.realClient = client == Client::kReal;
   run.hostPath = folder.HostDir() + L"\\crash_host.exe";
   const std::wstring reports = ReportFolder();
   run.child = RunChild(run.hostPath, steps, timeoutMs, folder.HostDir());
@@ -68,6 +73,8 @@ CrashRun RunCrashHost(const std::string& config, const std::wstring& steps, DWOR
 
   const std::wstring stem = reports + L"\\MarluneApp" + std::to_wstring(run.child.processId);
   run.report = ReadFileBytes(stem + L".qvrp");
+  const std::vector<uint8_t> text = ReadFileBytes(stem + L".txt");
+  run.clientText.assign(text.begin(), text.end());
   for (const wchar_t* extension : {L".qvrp", L".txt", L".json", L".dmp"}) DeleteFileW((stem + extension).c_str());
   return run;
 }

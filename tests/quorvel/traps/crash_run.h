@@ -25,6 +25,8 @@ struct CrashRun {
   std::vector<uint8_t> report;  // the report file as the process left it; empty if none
   std::wstring hostPath;        // full path of the host program
   std::vector<std::string> clientRuns;  // command lines the client was started with
+  bool realClient = false;
+  std::string clientText;               // the real client's text rendering of the report
 
   // The value the host printed for a step, or 0xFFFFFFFF.
   unsigned long Printed(const std::string& step) const { return StepResult(child.output, step); }
@@ -39,6 +41,12 @@ struct CrashRun {
 // rule lists added under "runtime".
 std::string CrashConfig(const std::string& extra = "");
 
+// Which user-interface program the report is handed to. The real client decodes the
+// report and writes a minidump of the live process, which takes Wine about four
+// seconds; a stand-in that ends at once serves where only the file is looked at.
+enum class Client { kReal, kStandIn };
+
 // Lays out the host, Quorvel.dll, the client and the configuration, runs the host
 // with the steps, and removes the report file and the client's output afterwards.
-CrashRun RunCrashHost(const std::string& config, const std::wstring& steps, DWORD timeoutMs = 30000);
+CrashRun RunCrashHost(const std::string& config, const std::wstring& steps, Client client = Client::kStandIn,
+                      DWORD timeoutMs = 30000);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "crash_run.h"
@@ -21,14 +22,20 @@ std::string Rule(const char* list, const char* attributes) {
 std::string Include(const char* attributes) { return Rule("includeExceptions", attributes); }
 std::string Exclude(const char* attributes) { return Rule("excludeExceptions", attributes); }
 
-// The process ended through the report: exit code 0, one client run, a crash record.
+// The process ended through the report: exit code 0 and a crash record; the real
+// client ran once and read the same report from the live process.
 void ExpectCrashReport(const CrashRun& run, uint32_t code, const std::string& what) {
   EXPECT_FALSE(run.child.timedOut) << what << run.child.output;
   EXPECT_EQ(0u, run.child.exitCode) << what << run.child.output;
   ASSERT_GT(run.report.size(), 3200u) << what;
   EXPECT_EQ(1u, run.U32(kReportKind)) << what;
   EXPECT_EQ(code, run.U32(kExceptionCode)) << what;
+  if (!run.realClient) return;
   EXPECT_EQ(1u, run.clientRuns.size()) << what;
+  char codeText[32];
+  snprintf(codeText, sizeof(codeText), "0x%08X", code);
+  EXPECT_NE(std::string::npos, run.clientText.find("Report kind 1: crash")) << what << run.clientText;
+  EXPECT_NE(std::string::npos, run.clientText.find(codeText)) << what << run.clientText;
 }
 
 // The process ended without a report: by its own end, or by the fault itself.
@@ -49,7 +56,7 @@ TEST(CrashEndToEnd, AccessViolationRecordsTheExceptionTheRegistersAndTheModule) 
     size_t faultingThread;  // index among the "thread" lines
   } cases[] = {{"main thread", L"coinit init:0 av", 0}, {"second thread", L"coinit init:0 thread:av", 1}};
   for (const auto& c : cases) {
-    CrashRun run = RunCrashHost(CrashConfig(), c.steps);
+    CrashRun run = RunCrashHost(CrashConfig(), c.steps, Client::kReal);
     ExpectCrashReport(run, kAccessViolation, c.what);
     if (run.report.size() < 3200) continue;
     EXPECT_EQ(2u, run.U32(kNumberParameters)) << c.what;
@@ -119,7 +126,7 @@ TEST(CrashEndToEnd, OtherKindsOfFault) {
       {"stack overflow, second thread", L"coinit init:0 thread:overflow", kStackOverflow, 1},
   };
   for (const auto& c : cases) {
-    CrashRun run = RunCrashHost(CrashConfig(), c.steps);
+    CrashRun run = RunCrashHost(CrashConfig(), c.steps, Client::kReal);
     ExpectCrashReport(run, c.code, c.what);
     if (run.report.size() < 3200) continue;
     const std::vector<unsigned long> threads = run.AllPrinted("thread");
@@ -132,11 +139,21 @@ TEST(CrashEndToEnd, OtherKindsOfFault) {
 // Four threads fault at the same moment: one report; the others wait on the
 // reporter lock until the process ends, so none of their faults ends it first.
 TEST(CrashEndToEnd, SeveralThreadsFaultingAtOnceFileOneReport) {
-  CrashRun run = RunCrashHost(CrashConfig(), L"coinit init:0 together:4:av");
+  CrashRun run = RunCrashHost(CrashConfig(), L"coinit init:0 together:4:av", Client::kReal);
   ExpectCrashReport(run, kAccessViolation, "four threads");
   std::vector<unsigned long> threads = run.AllPrinted("thread");
   ASSERT_EQ(5u, threads.size());
   EXPECT_NE(threads.end(), std::find(threads.begin() + 1, threads.end(), run.U32(kThreadId)));
+}
+
+// The debugger-output routine raises an exception and handles it itself. Under one
+// frame handler of the host's, the chain is two records deep when it does.
+TEST(CrashEndToEnd, DebuggerOutputIsNoCrash) {
+  for (const wchar_t* steps : {L"coinit init:0 debugout:hello", L"coinit init:0 thread:debugout:hello"}) {
+    CrashRun run = RunCrashHost(CrashConfig(), steps);
+    ExpectNoReport(run, kRanToTheEnd, "debug output");
+    EXPECT_EQ(1u, run.Printed("debugout:hello"));
+  }
 }
 
 TEST(CrashEndToEnd, ExcludeRuleSilencesTheExceptionForEveryTrap) {

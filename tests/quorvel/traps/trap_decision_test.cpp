@@ -96,6 +96,20 @@ TEST_F(TrapDecisionTest, FrontstopForcingRules) {
   }
 }
 
+// The system's debugger-output routine raises and handles these itself: no chain
+// shape forces them, only an include rule reports them.
+TEST_F(TrapDecisionTest, DebuggerOutputIsNeverForced) {
+  for (DWORD code : {0x40010006ul, 0x4001000Aul}) {
+    BuiltException exception(code);
+    EXPECT_FALSE(FrontstopOn(0, nullptr, exception)) << code;
+    EXPECT_FALSE(FrontstopOn(2, kHostHandler, exception)) << code;
+    EXPECT_FALSE(FrontstopOn(1, InRange(kNtdll), exception)) << code;
+    runtimeConfig.rules = {Rule(false, code, code)};
+    EXPECT_TRUE(FrontstopOn(2, kHostHandler, exception)) << code;
+    runtimeConfig.rules.clear();
+  }
+}
+
 // How each trap reads the verdict. The frontstop's chain is a host handler at
 // depth 1 (nothing forces) or depth 0 (forced).
 TEST_F(TrapDecisionTest, EachTrapReadsTheVerdictItsOwnWay) {
