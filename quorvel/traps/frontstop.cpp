@@ -57,7 +57,7 @@ bool FrontstopDecides(const TrapFacts& facts) {
   const CReporter* reporter = reporterInstance;
   if (reporter == nullptr || reporter->reportView == nullptr) return false;
   if (facts.bypassDepth > 0) return false;
-  const HandlerChain chain = WalkHandlerChain(facts.chainHead);
+  const HandlerChain chain = WalkHandlerChain(facts.chainHead, StackRange{facts.stackLow, facts.stackHigh});
   if (!chain.intact) return false;
   const bool force = !IsDebuggerOutput(record.ExceptionCode) && ChainForcesReport(chain, *reporter, record);
   const int verdict = MatchExceptionRules(facts.pointers, true);

@@ -7,9 +7,14 @@ EXCEPTION_REGISTRATION_RECORD* CurrentChainHead() {
   return CurrentThreadBlock()->ExceptionList;
 }
 
-HandlerChain WalkHandlerChain(const EXCEPTION_REGISTRATION_RECORD* head) {
+StackRange CurrentStackRange() {
+  const NT_TIB* tib = CurrentThreadBlock();
+  return StackRange{tib->StackLimit, tib->StackBase};
+}
+
+HandlerChain WalkHandlerChain(const EXCEPTION_REGISTRATION_RECORD* head, StackRange stack) {
   HandlerChain chain;
-  ReadableRegion readable;
+  ReadableRegion readable(stack.low, stack.high);
   const EXCEPTION_REGISTRATION_RECORD* record = head;
   // Follows the chain at half speed: a loop brings the walk back onto it.
   const EXCEPTION_REGISTRATION_RECORD* trailing = head;

@@ -21,5 +21,13 @@ const uint32_t kChainEnd = 0xFFFFFFFF;
 // The calling thread's innermost record (the first field of its information block).
 EXCEPTION_REGISTRATION_RECORD* CurrentChainHead();
 
-// Walks the chain that starts at head. Reads only memory it has found readable.
-HandlerChain WalkHandlerChain(const EXCEPTION_REGISTRATION_RECORD* head);
+// The committed part of a thread's stack, [limit, base): readable without asking.
+struct StackRange {
+  const void* low = nullptr;
+  const void* high = nullptr;
+};
+StackRange CurrentStackRange();
+
+// Walks the chain that starts at head, on the thread whose committed stack is given
+// (records usually lie there). Reads only memory it knows or has found readable.
+HandlerChain WalkHandlerChain(const EXCEPTION_REGISTRATION_RECORD* head, StackRange stack = StackRange());

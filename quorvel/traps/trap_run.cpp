@@ -35,7 +35,8 @@ void DecideAndReport(void* argument) {
 }  // namespace
 
 TrapFacts CaptureTrapFacts(EXCEPTION_POINTERS* pointers) {
-  return TrapFacts{pointers, trapBypassDepth.Get(), CurrentChainHead()};
+  const StackRange stack = CurrentStackRange();
+  return TrapFacts{pointers, trapBypassDepth.Get(), CurrentChainHead(), stack.low, stack.high};
 }
 
 void RunTrap(TrapDecision decide, EXCEPTION_POINTERS* pointers) {

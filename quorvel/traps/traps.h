@@ -23,6 +23,8 @@ struct TrapFacts {
   EXCEPTION_POINTERS* pointers;
   int32_t bypassDepth;
   EXCEPTION_REGISTRATION_RECORD* chainHead;
+  const void* stackLow;   // the committed part of the thread's stack, where its
+  const void* stackHigh;  // registration records usually lie
 };
 TrapFacts CaptureTrapFacts(EXCEPTION_POINTERS* pointers);
 

@@ -15,6 +15,8 @@
 //   raise:C                raises exception C, which nobody handles
 //   handled:C              raises C under a frame handler of the host that
 //                          dismisses it, then goes on ("handled:C 0x1")
+//   continuecheck          prints 1 when the system calls a vectored continue
+//                          handler after a frame handler dismissed an exception
 //   debugout:T             writes T to the debugger output under a frame handler
 //                          of the host's that lets every exception pass
 //   thread:STEP            runs one step on a new thread and waits for it
@@ -56,6 +58,13 @@ std::wstring After(const std::wstring& step, size_t colons = 1) {
 
 LONG WINAPI HostFilter(EXCEPTION_POINTERS* pointers) {
   Print(L"hostfilter-ran", pointers->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+volatile LONG continueCalls = 0;
+
+LONG CALLBACK CountContinue(EXCEPTION_POINTERS*) {
+  InterlockedIncrement(&continueCalls);
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -140,6 +149,11 @@ void RunStep(const std::wstring& step) {
   } else if (name == L"handled") {
     RaiseHandled(Number(After(step)));
     Print(step, 1);
+  } else if (name == L"continuecheck") {
+    PVOID handler = AddVectoredContinueHandler(1, CountContinue);
+    RaiseHandled(0xE0000077);
+    RemoveVectoredContinueHandler(handler);
+    Print(step, continueCalls > 0);
   } else if (name == L"debugout") {
     DebugOutputUnderOwnHandler(After(step).c_str());
     Print(step, 1);

@@ -98,6 +98,8 @@ TEST(WalkHandlerChain, DamagedChainsAreNotIntact) {
     Link(records);
     records[1].Next = c.secondNext;
     EXPECT_FALSE(WalkHandlerChain(records.data()).intact) << c.what;
+    // Knowing where the thread's stack lies spares queries, not checks.
+    EXPECT_FALSE(WalkHandlerChain(records.data(), CurrentStackRange()).intact) << c.what;
   }
   EXPECT_FALSE(WalkHandlerChain(reinterpret_cast<EXCEPTION_REGISTRATION_RECORD*>(regions.noAccess)).intact);
   EXPECT_FALSE(WalkHandlerChain(nullptr).intact);

@@ -179,7 +179,7 @@ TEST_F(TrapDecisionTest, BypassDepthAndMissingReporter) {
   };
   for (const auto& c : cases) {
     reporterInstance = c.published ? reporter_ : nullptr;
-    TrapFacts facts{exception.pointers(), c.bypassDepth, &outermost};
+    TrapFacts facts{exception.pointers(), c.bypassDepth, &outermost, nullptr, nullptr};
     EXPECT_EQ(c.report, FrontstopDecides(facts)) << c.what;
     EXPECT_EQ(c.report, BackstopDecides(facts)) << c.what;
     EXPECT_EQ(c.report, UnhandledFilterDecides(facts)) << c.what;
@@ -196,7 +196,7 @@ TEST_F(TrapDecisionTest, DamagedChainSilencesTheFrontstop) {
   for (EXCEPTION_REGISTRATION_RECORD* head :
        {static_cast<EXCEPTION_REGISTRATION_RECORD*>(reserved), static_cast<EXCEPTION_REGISTRATION_RECORD*>(nullptr),
         &looping}) {
-    TrapFacts facts{exception.pointers(), 0, head};
+    TrapFacts facts{exception.pointers(), 0, head, nullptr, nullptr};
     EXPECT_FALSE(FrontstopDecides(facts));
     EXPECT_TRUE(BackstopDecides(facts));
   }
