@@ -123,6 +123,64 @@ TEST_F(TrapPathTest, FaultInsideTheFrontstopIsContainedOnce) {
   VirtualFree(gone, 0, MEM_RELEASE);
 }
 
+struct HeapFreeRaise {
+  HANDLE ready;
+  HANDLE go;
+  HANDLE done;
+};
+
+DWORD WINAPI RaiseWhenTold(void* argument) {
+  HeapFreeRaise* raise = static_cast<HeapFreeRaise*>(argument);
+  SetEvent(raise->ready);  // the thread's start, which allocates, is over
+  WaitForSingleObject(raise->go, INFINITE);
+  PushedRecord host(reinterpret_cast<const void*>(&HostDismisses));
+  RaiseException(kHostCode, 0, 0, nullptr);
+  SetEvent(raise->done);
+  return 0;
+}
+
+// Whether a handled exception completes on another thread while the given heap is
+// locked, with the frontstop in place or not.
+bool CompletesWithHeapLocked(HANDLE heap, bool frontstop) {
+  HeapFreeRaise raise{CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                      CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE thread = CreateThread(nullptr, 0, RaiseWhenTold, &raise, 0, nullptr);
+  PVOID handler = frontstop ? AddVectoredExceptionHandler(1, FrontstopHandler) : nullptr;
+  WaitForSingleObject(raise.ready, 5000);
+  HeapLock(heap);
+  SetEvent(raise.go);
+  const DWORD waited = WaitForSingleObject(raise.done, 2000);
+  HeapUnlock(heap);
+  WaitForSingleObject(thread, 5000);
+  if (handler != nullptr) RemoveVectoredExceptionHandler(handler);
+  CloseHandle(thread);
+  CloseHandle(raise.ready);
+  CloseHandle(raise.go);
+  CloseHandle(raise.done);
+  return waited == WAIT_OBJECT_0;
+}
+
+// The frontstop runs for every exception of the process, also while another thread
+// holds a heap's lock: its whole path up to the decision, with a module lookup,
+// allocates nothing, so it finishes wherever the exception alone does. (The C
+// runtime's case-blind comparison failed this: on a thread's first call it sets up
+// the thread's data from the process heap.)
+TEST_F(TrapPathTest, FrontstopDecidesWithTheHeapsLocked) {
+  runtimeConfig.rules = {Rule(false, kHostCode, kHostCode, WhereBoth, L"nosuchmodule")};
+  HANDLE heaps[64];
+  const DWORD count = GetProcessHeaps(64, heaps);
+  ASSERT_GT(count, 0u);
+  ASSERT_LE(count, 64u);
+  DWORD checked = 0;
+  for (DWORD i = 0; i < count; ++i) {
+    // A heap the exception alone cannot do without tells nothing about the trap.
+    if (!CompletesWithHeapLocked(heaps[i], false)) continue;
+    EXPECT_TRUE(CompletesWithHeapLocked(heaps[i], true)) << "heap " << i;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0u) << "no heap to check";
+}
+
 // A host that handles an exception may look at its last-error value afterwards.
 TEST_F(TrapPathTest, TrapsKeepTheThreadsLastError) {
   BuiltException exception(kHostCode);
