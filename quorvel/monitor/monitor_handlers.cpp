@@ -6,6 +6,7 @@
 
 #include "common/debug_output.h"
 #include "monitor/monitor_lock.h"
+#include "report/device_path.h"
 #include "reporter.h"
 
 void CReporter::OnWatchedProcessEnded(int slot) {
@@ -20,6 +21,8 @@ void CReporter::OnWatchedProcessEnded(int slot) {
   ended.endedProcessId = reportView->watchedProcessIds[slot];
   ended.endedImagePath[0] = L'\0';
   if (GetProcessImageFileNameW(process, ended.endedImagePath, 260) == 0) ended.endedImagePath[0] = L'\0';
+  // A path on a device without a drive letter stays in device form.
+  DevicePathToDosPath(ended.endedImagePath, 260);
   DWORD exitCode = 0;
   ended.endedExitCode = GetExitCodeProcess(process, &exitCode) ? exitCode : 0;
   DebugPrintf(L"Quorvel: watched process %lu ended with %lu\n", ended.endedProcessId, ended.endedExitCode);

@@ -18,20 +18,20 @@
 //   onmonitor:report|watch   once the monitor thread next writes debug output,
 //                            file a crash report for that output's exception, or
 //                            watch this process, from that thread (which it
-//                            prints as "monitor-thread <id>")
+//                            prints as "monitor-thread <id>"; the call's result
+//                            as "from-monitor 0x<result>")
 //   hold:MS                  waits up to MS for the event
 //                            "QuorvelPipelineGo<own pid>", which a test sets
 //   ready                    sets the event "QuorvelPipelineReady<own pid>"
 //   spawn:wait|nowait ...    starts this program with the remaining steps (it
 //                            shares this one's output), prints "spawned <pid>", waits
 //                            for that child's "ready" or not, and ends
-//   waitparentgone           waits (at most 30 s) until the parent process ended
 //   delete:name              deletes a file beside this program
 //   sleep:MS | exit:CODE | shutdown
 // pipeline_core_host, built from the same source on the library's code, adds:
 //   lock | unlock            enter or leave reporterLock on this thread
+//   stopmonitor              stop the monitor thread (as a failed wait would end it)
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -126,18 +126,6 @@ HANDLE OwnEvent(const wchar_t* prefix, DWORD processId) {
   return CreateEventW(nullptr, TRUE, FALSE, name);
 }
 
-DWORD ParentProcessId() {
-  DWORD parent = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-  }
-  CloseHandle(snapshot);
-  return parent;
-}
-
 LONG CALLBACK FileAccessViolation(EXCEPTION_POINTERS* pointers) {
   if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) return EXCEPTION_CONTINUE_SEARCH;
   HRESULT hr = Quorvel_UnmanagedException(pointers);
@@ -148,14 +136,16 @@ LONG CALLBACK FileAccessViolation(EXCEPTION_POINTERS* pointers) {
 // Debug output raises an exception on the writing thread: a host handler that
 // files reports sees it on the monitor thread too.
 LONG CALLBACK ActOnMonitorOutput(EXCEPTION_POINTERS* pointers) {
-  const DWORD kWideDebugOutput = 0x4001000A;
-  if (pointers->ExceptionRecord->ExceptionCode != kWideDebugOutput || GetCurrentThreadId() == mainThreadId) {
+  const DWORD code = pointers->ExceptionRecord->ExceptionCode;
+  const DWORD kWideDebugOutput = 0x4001000A;  // Wine raises only the narrow one
+  const DWORD kDebugOutput = 0x40010006;
+  if ((code != kWideDebugOutput && code != kDebugOutput) || GetCurrentThreadId() == mainThreadId) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
   LONG action = InterlockedExchange(&monitorAction, 0);
   if (action != 0) Say("monitor-thread", GetCurrentThreadId());
-  if (action == 1) Print(L"onmonitor:report", static_cast<DWORD>(Quorvel_UnmanagedException(pointers)));
-  if (action == 2) Print(L"onmonitor:watch", static_cast<DWORD>(Quorvel_StartMonitoringProcess(GetCurrentProcessId())));
+  if (action == 1) Print(L"from-monitor", static_cast<DWORD>(Quorvel_UnmanagedException(pointers)));
+  if (action == 2) Print(L"from-monitor", static_cast<DWORD>(Quorvel_StartMonitoringProcess(GetCurrentProcessId())));
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -227,9 +217,6 @@ int wmain(int argc, wchar_t** argv) {
         Print(step, WaitForMultipleObjects(2, waits, FALSE, 30000));
       }
       return 0;
-    } else if (name == L"waitparentgone") {
-      HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, ParentProcessId());
-      Print(step, parent ? WaitForSingleObject(parent, 30000) : 0);
     } else if (name == L"delete") {
       Print(step, DeleteFileW((OwnFolder() + L"\\" + Field(step, 1)).c_str()) ? 0 : GetLastError());
     } else if (name == L"sleep") {
@@ -246,6 +233,9 @@ int wmain(int argc, wchar_t** argv) {
       Print(step, 0);
     } else if (name == L"unlock") {
       LeaveCriticalSection(&GetOrCreateReporter()->reporterLock);
+      Print(step, 0);
+    } else if (name == L"stopmonitor") {
+      GetOrCreateReporter()->StopMonitorThread();
       Print(step, 0);
 #endif
     } else {

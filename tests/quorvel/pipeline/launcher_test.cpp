@@ -103,7 +103,10 @@ TEST(Launcher, AnswersDecideWhetherTheLauncherIsUsed) {
     ASSERT_LT(initMs, 15000u) << "initialization hung:\n" << host.Output();
     EXPECT_EQ(0ul, host.Value(Narrow(c.init))) << "initialization succeeds whatever the launcher does";
     if (c.used) {
-      EXPECT_TRUE(LaunchUiSet(host.Id(), 10000)) << host.Output();
+      EXPECT_TRUE(LaunchUiSet(host.Id(), 10000)) << host.Output() << launcher.Output();
+      // Also lets the launcher finish starting its client before it is ended: under
+      // Wine a program whose starter dies while starting it never runs.
+      EXPECT_TRUE(launcher.WaitForOutput("client ended for", 15000)) << launcher.Output();
       EXPECT_FALSE(host.WaitForExit(0)) << "the host waits for the launcher to go";
       continue;
     }

@@ -98,6 +98,13 @@ bool LiveChild::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
   return true;
 }
 
+void LiveChild::ForgetEndedProcess() {
+  if (process_ == nullptr) return;
+  EndIfRunning(process_);
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
 HANDLE LiveChild::Adopt(DWORD processId) {
   HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
   if (process != nullptr) adopted_.push_back(process);

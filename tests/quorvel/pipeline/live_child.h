@@ -27,6 +27,9 @@ class LiveChild {
   // Waits for the end; false if it still runs after timeoutMs.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
 
+  // Closes the handle of the ended child: only then is its process id gone.
+  void ForgetEndedProcess();
+
   // Opens a process by id now, so the test can see its end and ends it if needed.
   HANDLE Adopt(DWORD processId);
 

@@ -1,5 +1,5 @@
 // The monitor thread's other events: a deadlock request from another process and
-// the end of the parent process; and a report filed when no monitor thread runs.
+// the end of the parent process.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -79,31 +79,6 @@ TEST(MonitorEvents, ParentEndsThenHostAndWatchedProcessesEndAboutTenSecondsLater
   ASSERT_GE(file.size(), 9600u) << "the file is kept";
   EXPECT_EQ(0u, U32At(file, 2412));
   EXPECT_TRUE(folder.ClientCommandLines().empty()) << "no report, no client";
-}
-
-// Initialization fails at the parent watch (the parent has already gone), after the
-// report file was made: no monitor thread runs, yet a report still reaches the
-// client and ends the process.
-TEST(MonitorEvents, ReportWithoutAMonitorThreadStillReachesTheClient) {
-  PipelineFolder folder;
-  LiveChild middle;
-  ASSERT_TRUE(folder.Start(middle, L"spawn:nowait coinit waitparentgone init:0 abort:orphan sleep:20000 exit:5"));
-  ASSERT_TRUE(middle.WaitForOutput("spawned ", 10000));
-  const DWORD hostId = middle.Value("spawned");
-  folder.ForgetReportsOf(hostId);
-  HANDLE host = middle.Adopt(hostId);
-  ASSERT_NE(nullptr, host);
-
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(host, 20000)) << middle.Output();
-  DWORD exitCode = 0xFFFFFFFF;
-  GetExitCodeProcess(host, &exitCode);
-  EXPECT_EQ(0u, exitCode) << middle.Output();
-  EXPECT_GE(middle.Value("init:0"), 0x80000000ul) << "a host whose parent has gone fails to initialize";
-  std::vector<uint8_t> file = ReadFileBytes(ReportPath(hostId));
-  ASSERT_GE(file.size(), 9600u);
-  EXPECT_EQ(4u, U32At(file, 2412));
-  EXPECT_EQ(L"orphan", WideAt(file, 2416, 3072));
-  ASSERT_EQ(1u, folder.ClientCommandLines().size());
 }
 
 }  // namespace

@@ -43,9 +43,9 @@ TEST(ReportKinds, TextReportsAreCutToTheirFieldsAndReachTheClient) {
       {"user abort of 5000 characters", L"abortn:5000", 4, {{2416, 3072, Generated(3071)}}},
       {"install failure of 1500 characters", L"installn:1500", 5, {{2416, 1001, Generated(1000)}}},
       {"managed exception without third and fourth text",
-       L"managed:System.NullReferenceException:at Program.Main()",
+       L"managed:System.NullReferenceException:at_Program.Main()",
        2,
-       {{2416, 256, L"System.NullReferenceException"}, {2928, 1024, L"at Program.Main()"}, {4976, 256, L""},
+       {{2416, 256, L"System.NullReferenceException"}, {2928, 1024, L"at_Program.Main()"}, {4976, 256, L""},
         {5488, 1024, L""}}},
   };
   for (const Case& c : cases) {
