@@ -17,8 +17,9 @@ LONG CALLBACK FrontstopHandler(EXCEPTION_POINTERS* pointers);
 LONG CALLBACK BackstopHandler(EXCEPTION_POINTERS* pointers);
 LONG CALLBACK UnhandledFilter(EXCEPTION_POINTERS* pointers);
 
-// What a trap knows of the faulting thread, read on that thread: the decision may
-// run on another one when the faulting thread has no stack left.
+// What a trap knows of the faulting thread, read on it before deciding: after a
+// stack overflow the decision runs on the reserve stack, where the thread's
+// information block describes that stack and its own chain instead.
 struct TrapFacts {
   EXCEPTION_POINTERS* pointers;
   int32_t bypassDepth;
