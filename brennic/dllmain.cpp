@@ -1,4 +1,18 @@
+// Brennic has no initialization call: loading prepares the error list and the virus
+// counts, unloading stops their threads. The library's static objects are destroyed
+// after DLL_PROCESS_DETACH, the installation module first (see install_module.cpp).
 #include <windows.h>
 
-// Placeholder entry point until the load and unload steps exist.
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#include "errorlist/error_list.h"
+#include "virus/virus_side.h"
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    AttachErrorList(ErrorList());
+    AttachVirusList();
+  } else if (reason == DLL_PROCESS_DETACH) {
+    DetachErrorList(ErrorList());
+    DetachVirusList();
+  }
+  return TRUE;
+}

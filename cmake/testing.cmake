@@ -1,8 +1,10 @@
-# add_wine_gtest(name SOURCES ... LIBS ... [TIMEOUT s])
+# add_wine_gtest(name SOURCES ... LIBS ... [TIMEOUT s] [RESOURCE_LOCK name])
 # A GoogleTest program run under Wine, one CTest test per test case, each with a
-# time limit so that a hang fails instead of blocking the run.
+# time limit so that a hang fails instead of blocking the run. RESOURCE_LOCK keeps
+# the program's tests from overlapping with other tests that name the same lock
+# (for state shared by the whole prefix, such as a registry value).
 function(add_wine_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
@@ -12,10 +14,14 @@ function(add_wine_gtest name)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
+  set(extra_properties)
+  if(T_RESOURCE_LOCK)
+    set(extra_properties RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT ${T_TIMEOUT})
+    PROPERTIES TIMEOUT ${T_TIMEOUT} ${extra_properties})
 endfunction()
 
 # A small Windows program that tests start as a child process.

@@ -18,13 +18,8 @@ void CReporter::EndReporting() {
   }
   // The file keeps the ids: it still names the processes that were watched.
   watchedCount = 0;
-  RemoveTraps();
-  if (reportView != nullptr) UnmapViewOfFile(reportView);
-  reportView = nullptr;
-  if (reportMapping != nullptr) CloseHandle(reportMapping);
-  reportMapping = nullptr;
-  if (reportFileHandle != INVALID_HANDLE_VALUE) CloseHandle(reportFileHandle);
-  reportFileHandle = INVALID_HANDLE_VALUE;
+  // Traps removed, view and file closed; the file stays for the user-interface program.
+  CloseReportFile(false);
 
   TerminateProcess(GetCurrentProcess(), 0);
   WaitForSingleObject(GetCurrentProcess(), 1000);

@@ -31,6 +31,7 @@
 #include <string>
 
 #include "quorvel.h"
+#include "test_support.h"
 
 namespace {
 
@@ -43,15 +44,7 @@ void Print(const std::wstring& step, DWORD value) {
 
 // Splits "name:a:b:rest" into at most `count` fields; the last keeps any colons.
 std::wstring Field(const std::wstring& step, int index, bool rest = false) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = step.find(L':', start);
-    if (start == std::wstring::npos) return L"";
-    ++start;
-  }
-  if (rest) return step.substr(start);
-  size_t end = step.find(L':', start);
-  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+  return testing_support::StepField(step, index, rest);
 }
 
 bool HasField(const std::wstring& step, int index) {

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -151,39 +152,57 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
   result.started = true;
   result.processId = info.dwProcessId;
 
-  // Read on a thread of its own so that a child that fills the pipe never blocks.
-  struct Reader {
-    HANDLE pipe;
-    std::string text;
-    static DWORD WINAPI Run(void* self) {
-      Reader* r = static_cast<Reader*>(self);
-      char chunk[4096];
+  // The pipe is polled rather than read with a blocking call: a process that
+  // inherited its write end (a grandchild, or one of Wine's own) may keep it open
+  // long after the child has ended, and a blocked reader could not be stopped.
+  auto drain = [&]() {
+    DWORD available = 0;
+    char chunk[4096];
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
       DWORD got = 0;
-      while (ReadFile(r->pipe, chunk, sizeof(chunk), &got, nullptr) && got > 0) r->text.append(chunk, got);
-      return 0;
+      if (!ReadFile(readEnd, chunk, available < sizeof(chunk) ? available : sizeof(chunk), &got, nullptr) || got == 0)
+        break;
+      result.output.append(chunk, got);
     }
-  } reader{readEnd, {}};
-  HANDLE readerThread = CreateThread(nullptr, 0, &Reader::Run, &reader, 0, nullptr);
-
-  if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_TIMEOUT) {
-    result.timedOut = true;
-    TerminateProcess(info.hProcess, 0xDEAD);
-    WaitForSingleObject(info.hProcess, 5000);
+  };
+  DWORD start = GetTickCount();
+  while (WaitForSingleObject(info.hProcess, 10) == WAIT_TIMEOUT) {
+    drain();
+    if (GetTickCount() - start >= timeoutMs) {
+      result.timedOut = true;
+      TerminateProcess(info.hProcess, 0xDEAD);
+      WaitForSingleObject(info.hProcess, 5000);
+      break;
+    }
   }
+  drain();  // the ended child's output is all in the pipe by now
   GetExitCodeProcess(info.hProcess, &result.exitCode);
-  // The child has ended, so everything it wrote is already in the pipe; a process
-  // that inherited the write end (a grandchild, or one of Wine's own) may keep the
-  // pipe open, so the reader gets a short moment to drain it and is then stopped.
-  if (WaitForSingleObject(readerThread, 500) == WAIT_TIMEOUT) {
-    CancelSynchronousIo(readerThread);
-    WaitForSingleObject(readerThread, 1000);
-  }
-  CloseHandle(readerThread);
   CloseHandle(readEnd);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
-  result.output = reader.text;
   return result;
+}
+
+std::wstring StepField(const std::wstring& step, int index, bool rest) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    start = step.find(L':', start);
+    if (start == std::wstring::npos) return L"";
+    ++start;
+  }
+  if (rest) return step.substr(start);
+  size_t end = step.find(L':', start);
+  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+unsigned long StepResult(const std::string& output, const std::string& step) {
+  std::string key = step + " 0x";
+  size_t at = 0;
+  while ((at = output.find(key, at)) != std::string::npos) {
+    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
+    at += key.size();
+  }
+  return 0xFFFFFFFFul;
 }
 
 namespace {

@@ -57,6 +57,13 @@ struct ChildResult {
 ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000,
                      const std::wstring& folder = L"");
 
+// Child host programs take steps such as "name:a:b:rest" and print one line per
+// step, "<step> 0x%08X". StepField splits a step at its colons (index 0 is the
+// name; with rest, the field keeps any further colons); StepResult finds a step's
+// printed value in a host's output, or 0xFFFFFFFF.
+std::wstring StepField(const std::wstring& step, int index, bool rest = false);
+unsigned long StepResult(const std::string& output, const std::string& step);
+
 // Collects what the process writes to the debugger output while it lives.
 class DebugOutputCapture {
  public:

@@ -50,60 +50,6 @@ std::wstring WatchedIds(const ReportFile& head, const wchar_t* separator) {
   return ids;
 }
 
-// ---- text ----
-
-class TextOut {
- public:
-  void Line(const std::wstring& text) { out_ += text + L"\n"; }
-  void Field(const wchar_t* name, const std::wstring& value) { out_ += Printf(L"  %-20s ", name) + value + L"\n"; }
-  std::wstring out_;
-};
-
-void KindText(const ReportFile& head, TextOut& out) {
-  out.Line(Printf(L"Report kind %lu: %s", static_cast<unsigned long>(head.reportKind), KindName(head.reportKind)));
-  switch (head.reportKind) {
-    case ReportKindDeadlock:
-      out.Line(L"  (kind 0 is also what a process shows before it files any report)");
-      break;
-    case ReportKindCrash: {
-      const CrashRecord& crash = head.crash;
-      out.Field(L"exception code", Hex32(crash.exceptionCode));
-      out.Field(L"exception address", Hex64(static_cast<uint64_t>(crash.exceptionAddress)));
-      out.Field(L"parameters", std::to_wstring(crash.numberParameters) + L": " + Hex64(crash.exceptionInformation[0]) +
-                                   L" " + Hex64(crash.exceptionInformation[1]) + L" " +
-                                   Hex64(crash.exceptionInformation[2]));
-      out.Field(L"thread", std::to_wstring(crash.threadId));
-      out.Field(L"fault module", FieldText(crash.faultModulePath, 260));
-      out.Field(L"fault module base", Hex64(crash.faultModuleBase));
-      out.Field(L"exception pointers", Hex64(static_cast<uint64_t>(crash.exceptionPointers)));
-      std::wstring registers;
-      for (const Register& r : Registers(crash)) registers += std::wstring(r.name) + L"=" + Hex32(static_cast<uint32_t>(r.value)) + L" ";
-      out.Field(L"registers", registers + L"eflags=" + Hex32(crash.EFlags));
-      break;
-    }
-    case ReportKindManaged:
-      out.Field(L"text 1", FieldText(head.managed.managedText1, 256));
-      out.Field(L"text 2", FieldText(head.managed.managedText2, 1024));
-      out.Field(L"text 3", FieldText(head.managed.managedText3, 256));
-      out.Field(L"text 4", FieldText(head.managed.managedText4, 1024));
-      break;
-    case ReportKindProcessEnded:
-      out.Field(L"process id", std::to_wstring(head.ended.endedProcessId));
-      out.Field(L"image path", FieldText(head.ended.endedImagePath, 260));
-      out.Field(L"exit code", Printf(L"%lu (0x%08lX)", static_cast<unsigned long>(head.ended.endedExitCode),
-                                     static_cast<unsigned long>(head.ended.endedExitCode)));
-      break;
-    case ReportKindUserAbort:
-      out.Field(L"text", FieldText(head.abortText, 3072));
-      break;
-    case ReportKindInstallFail:
-      out.Field(L"text", FieldText(head.installFailText, 1001));
-      break;
-    default:
-      break;
-  }
-}
-
 // ---- JSON ----
 
 std::wstring JsonString(const std::wstring& text) {
@@ -141,49 +87,91 @@ class JsonObject {
   std::wstring out_;
 };
 
+// ---- the kind area, shared by both outputs ----
+
+struct KindField {
+  const wchar_t* label;  // in the text
+  const wchar_t* key;    // in the JSON
+  std::wstring text;
+  std::wstring json;     // the member's value, already JSON
+};
+
+KindField Text(const wchar_t* label, const wchar_t* key, const std::wstring& value) {
+  return {label, key, value, JsonString(value)};
+}
+KindField Number(const wchar_t* label, const wchar_t* key, uint64_t value) {
+  return {label, key, std::to_wstring(value), std::to_wstring(value)};
+}
+
+std::vector<KindField> CrashFields(const CrashRecord& crash) {
+  std::wstring information = L"[";
+  std::wstring informationText = std::to_wstring(crash.numberParameters) + L":";
+  for (int i = 0; i < 3; ++i) {
+    information += (i ? L", " : L"") + JsonString(Hex64(crash.exceptionInformation[i]));
+    informationText += L" " + Hex64(crash.exceptionInformation[i]);
+  }
+  std::wstring registersText;
+  JsonObject registers(2);
+  for (const Register& r : Registers(crash)) {
+    registersText += std::wstring(r.name) + L"=" + Hex32(static_cast<uint32_t>(r.value)) + L" ";
+    registers.String(r.name, Hex64(r.value));
+  }
+  registers.String(L"eflags", Hex32(crash.EFlags));
+  return {Text(L"exception code", L"exceptionCode", Hex32(crash.exceptionCode)),
+          Text(L"exception address", L"exceptionAddress", Hex64(static_cast<uint64_t>(crash.exceptionAddress))),
+          Number(L"parameter count", L"numberParameters", crash.numberParameters),
+          {L"parameters", L"exceptionInformation", informationText, information + L"]"},
+          {L"registers", L"registers", registersText + L"eflags=" + Hex32(crash.EFlags), registers.Close()},
+          Text(L"exception pointers", L"exceptionPointers", Hex64(static_cast<uint64_t>(crash.exceptionPointers))),
+          Number(L"thread", L"threadId", crash.threadId),
+          Text(L"fault module", L"faultModulePath", FieldText(crash.faultModulePath, 260)),
+          Text(L"fault module base", L"faultModuleBase", Hex64(crash.faultModuleBase))};
+}
+
+std::vector<KindField> KindFields(const ReportFile& head) {
+  switch (head.reportKind) {
+    case ReportKindCrash:
+      return CrashFields(head.crash);
+    case ReportKindManaged:
+      return {Text(L"text 1", L"text1", FieldText(head.managed.managedText1, 256)),
+              Text(L"text 2", L"text2", FieldText(head.managed.managedText2, 1024)),
+              Text(L"text 3", L"text3", FieldText(head.managed.managedText3, 256)),
+              Text(L"text 4", L"text4", FieldText(head.managed.managedText4, 1024))};
+    case ReportKindProcessEnded:
+      return {Number(L"process id", L"endedProcessId", head.ended.endedProcessId),
+              Text(L"image path", L"endedImagePath", FieldText(head.ended.endedImagePath, 260)),
+              Number(L"exit code", L"endedExitCode", head.ended.endedExitCode)};
+    case ReportKindUserAbort:
+      return {Text(L"text", L"text", FieldText(head.abortText, 3072))};
+    case ReportKindInstallFail:
+      return {Text(L"text", L"text", FieldText(head.installFailText, 1001))};
+    default:
+      return {};
+  }
+}
+
+// ---- text ----
+
+class TextOut {
+ public:
+  void Line(const std::wstring& text) { out_ += text + L"\n"; }
+  void Field(const wchar_t* name, const std::wstring& value) { out_ += Printf(L"  %-20s ", name) + value + L"\n"; }
+  std::wstring out_;
+};
+
+void KindText(const ReportFile& head, TextOut& out) {
+  out.Line(Printf(L"Report kind %lu: %s", static_cast<unsigned long>(head.reportKind), KindName(head.reportKind)));
+  if (head.reportKind == ReportKindDeadlock) {
+    out.Line(L"  (kind 0 is also what a process shows before it files any report)");
+  }
+  for (const KindField& field : KindFields(head)) out.Field(field.label, field.text);
+}
+
 std::wstring JsonKind(const ReportFile& head) {
   JsonObject kind(1);
   kind.Number(L"kind", head.reportKind);
   kind.String(L"kindName", KindName(head.reportKind));
-  switch (head.reportKind) {
-    case ReportKindCrash: {
-      const CrashRecord& crash = head.crash;
-      kind.String(L"exceptionCode", Hex32(crash.exceptionCode));
-      kind.String(L"exceptionAddress", Hex64(static_cast<uint64_t>(crash.exceptionAddress)));
-      kind.Number(L"numberParameters", crash.numberParameters);
-      kind.Raw(L"exceptionInformation", L"[" + JsonString(Hex64(crash.exceptionInformation[0])) + L", " +
-                                            JsonString(Hex64(crash.exceptionInformation[1])) + L", " +
-                                            JsonString(Hex64(crash.exceptionInformation[2])) + L"]");
-      JsonObject registers(2);
-      for (const Register& r : Registers(crash)) registers.String(r.name, Hex64(r.value));
-      registers.String(L"eflags", Hex32(crash.EFlags));
-      kind.Raw(L"registers", registers.Close());
-      kind.String(L"exceptionPointers", Hex64(static_cast<uint64_t>(crash.exceptionPointers)));
-      kind.Number(L"threadId", crash.threadId);
-      kind.String(L"faultModulePath", FieldText(crash.faultModulePath, 260));
-      kind.String(L"faultModuleBase", Hex64(crash.faultModuleBase));
-      break;
-    }
-    case ReportKindManaged:
-      kind.String(L"text1", FieldText(head.managed.managedText1, 256));
-      kind.String(L"text2", FieldText(head.managed.managedText2, 1024));
-      kind.String(L"text3", FieldText(head.managed.managedText3, 256));
-      kind.String(L"text4", FieldText(head.managed.managedText4, 1024));
-      break;
-    case ReportKindProcessEnded:
-      kind.Number(L"endedProcessId", head.ended.endedProcessId);
-      kind.String(L"endedImagePath", FieldText(head.ended.endedImagePath, 260));
-      kind.Number(L"endedExitCode", head.ended.endedExitCode);
-      break;
-    case ReportKindUserAbort:
-      kind.String(L"text", FieldText(head.abortText, 3072));
-      break;
-    case ReportKindInstallFail:
-      kind.String(L"text", FieldText(head.installFailText, 1001));
-      break;
-    default:
-      break;
-  }
+  for (const KindField& field : KindFields(head)) kind.Raw(field.key, field.json);
   return kind.Close();
 }
 

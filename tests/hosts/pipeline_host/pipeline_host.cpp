@@ -8,6 +8,7 @@
 //   abort:text | abortn:N    Quorvel_UserAbort(L"%s", text or N generated characters)
 //   installn:N               Quorvel_InstallFail(L"%s", N generated characters)
 //   managed:a:b              Quorvel_ManagedException(a, b, null, null)
+//   managednull              Quorvel_ManagedException(null, null, null, null)
 //   crash                    a real access violation, filed from a vectored
 //                            handler through Quorvel_UnmanagedException
 //   watch:PID | watchself[:label]  Quorvel_StartMonitoringProcess
@@ -39,6 +40,7 @@
 #include <vector>
 
 #include "quorvel.h"
+#include "test_support.h"
 #ifdef PIPELINE_CORE_HOST
 #include "reporter.h"
 #endif
@@ -63,15 +65,7 @@ void Say(const char* what, unsigned long value) {
 }
 
 std::wstring Field(const std::wstring& step, int index, bool rest = false) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = step.find(L':', start);
-    if (start == std::wstring::npos) return L"";
-    ++start;
-  }
-  if (rest) return step.substr(start);
-  size_t end = step.find(L':', start);
-  return step.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+  return testing_support::StepField(step, index, rest);
 }
 
 // "0123456789" repeated: a test can rebuild any prefix.
@@ -175,6 +169,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if (name == L"managed") {
       Print(step, static_cast<DWORD>(
                       Quorvel_ManagedException(Field(step, 1).c_str(), Field(step, 2).c_str(), nullptr, nullptr)));
+    } else if (name == L"managednull") {
+      Print(step, static_cast<DWORD>(Quorvel_ManagedException(nullptr, nullptr, nullptr, nullptr)));
     } else if (name == L"crash") {
       Say("thread", GetCurrentThreadId());
       Say("base", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr))));

@@ -30,16 +30,6 @@ ChildResult HostFolder::Run(const std::wstring& steps, unsigned timeoutMs) const
   return RunChild(hostDir_ + L"\\quorvel_host.exe", steps, timeoutMs, hostDir_);
 }
 
-unsigned long StepResult(const std::string& output, const std::string& step) {
-  std::string key = step + " 0x";
-  size_t at = 0;
-  while ((at = output.find(key, at)) != std::string::npos) {
-    if (at == 0 || output[at - 1] == '\n') return strtoul(output.c_str() + at + key.size(), nullptr, 16);
-    at += key.size();
-  }
-  return 0xFFFFFFFFul;
-}
-
 namespace {
 std::wstring MarluneFolder() {
   wchar_t local[MAX_PATH] = L"";

@@ -23,7 +23,7 @@ class HostFolder {
 };
 
 // The value a host printed for a step ("<step> 0x%08X"), or 0xFFFFFFFF.
-unsigned long StepResult(const std::string& output, const std::string& step);
+using testing_support::StepResult;
 
 // The report folder "%LOCALAPPDATA%\Marlune\Quorvel\" (ending in a backslash),
 // created with both levels when missing: the library creates only the last one, and

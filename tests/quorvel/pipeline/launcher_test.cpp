@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <string>
 
 #include "pipeline_folder.h"
@@ -18,10 +19,13 @@ const char kWithLauncher[] = "<enabled>true</enabled>";
 
 std::wstring LaunchUiName(DWORD processId) { return L"LaunchUI" + std::to_wstring(processId) + L".qvrp"; }
 
-// A launcher started by the test from the host folder, ready when its event exists.
-bool StartLauncher(LiveChild& launcher, const PipelineFolder& folder, const std::wstring& switches) {
+// A launcher started by the test from the host folder (or, elsewhere, from the
+// build's own folder), ready when its event exists.
+bool StartLauncher(LiveChild& launcher, const PipelineFolder& folder, const std::wstring& switches,
+                   bool elsewhere = false) {
   folder.PutLauncher();
-  if (!launcher.Start(folder.Dir() + L"\\QuorvelLauncher.exe", switches, folder.Dir())) return false;
+  const std::wstring program = elsewhere ? BuiltFile(L"QuorvelLauncher.exe") : folder.Dir() + L"\\QuorvelLauncher.exe";
+  if (!launcher.Start(program, switches, folder.Dir())) return false;
   return launcher.WaitForOutput("launcher: ready", 10000) || WaitForNamedEvent(L"QuorvelLauncher", 1);
 }
 
@@ -81,6 +85,7 @@ TEST(Launcher, AnswersDecideWhetherTheLauncherIsUsed) {
     const wchar_t* switches;
     const wchar_t* init;
     bool used;
+    bool elsewhere = false;
   } cases[] = {
       {"negative except at the end message", L"--negative=4,6", L"initopt:0:1:x", true},
       {"negative at the end message", L"--negative=8", L"initopt:0:1:x", false},
@@ -90,17 +95,19 @@ TEST(Launcher, AnswersDecideWhetherTheLauncherIsUsed) {
       {"answers the id with 2 bytes", L"--short-at=2", L"init:0", false},
       {"stops answering at the id", L"--silent-at=2", L"init:0", false},
       {"stops answering at the end message", L"--silent-at=8", L"initopt:0:1:x", false},
+      {"a launcher of another installation refuses", L"", L"init:0", false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PipelineFolder folder(false, kWithLauncher);
     LiveChild launcher;
-    ASSERT_TRUE(StartLauncher(launcher, folder, std::wstring(L"--stay=40000 ") + c.switches));
+    ASSERT_TRUE(StartLauncher(launcher, folder, std::wstring(L"--stay=40000 ") + c.switches, c.elsewhere));
     LiveChild host;
     const DWORD start = GetTickCount();
     ASSERT_TRUE(folder.Start(host, std::wstring(L"coinit ") + c.init + L" abort:handed sleep:90000 exit:5"));
     const DWORD initMs = TimeUntil(host, Narrow(c.init) + " 0x", start, 20000);
     ASSERT_LT(initMs, 15000u) << "initialization hung:\n" << host.Output();
+    printf("%s: initialization took %lu ms\n", c.name, static_cast<unsigned long>(initMs));
     EXPECT_EQ(0ul, host.Value(Narrow(c.init))) << "initialization succeeds whatever the launcher does";
     if (c.used) {
       EXPECT_TRUE(LaunchUiSet(host.Id(), 10000)) << host.Output() << launcher.Output();
@@ -141,6 +148,7 @@ TEST(Launcher, UnusableLauncherSendsTheReportToTheClient) {
     const DWORD start = GetTickCount();
     ASSERT_TRUE(folder.Start(host, std::wstring(L"coinit init:0 ") + c.beforeReport + L"abort:direct sleep:60000 exit:5"));
     const DWORD initMs = TimeUntil(host, "init:0 0x", start, 30000);
+    printf("%s: initialization took %lu ms\n", c.name, static_cast<unsigned long>(initMs));
     EXPECT_GE(initMs, c.minInitMs);
     EXPECT_LE(initMs, c.maxInitMs);
     EXPECT_EQ(0ul, host.Value("init:0"));
@@ -189,6 +197,7 @@ TEST(Launcher, StartedByTheLibraryItPresentsTheReportAndTheProcessWaitsForIt) {
   DWORD exitCode = 0xFFFFFFFF;
   ASSERT_TRUE(host.WaitForExit(90000, &exitCode));
   const DWORD lived = GetTickCount() - signalled;
+  printf("the host lived %lu ms after signalling the launcher\n", static_cast<unsigned long>(lived));
   EXPECT_GE(lived, 59000u);
   EXPECT_LE(lived, 75000u);
   EXPECT_EQ(0u, exitCode);

@@ -95,6 +95,9 @@ unsigned long LiveChild::Value(const std::string& prefix) const {
 bool LiveChild::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
   if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
   if (exitCode != nullptr) GetExitCodeProcess(process_, exitCode);
+  // Its last lines may still be in the pipe; processes it started may keep the
+  // pipe open, so this wait is short.
+  WaitForSingleObject(reader_, 1000);
   return true;
 }
 

@@ -48,37 +48,53 @@ TEST(MonitorEvents, OutsideLimitedModeThereIsNoDeadlockEvent) {
 }
 
 // The test starts a middle process, which starts the host and ends once the host
-// is ready: the host's parent is gone.
+// is ready: the host's parent is gone. In the second case the host changes its
+// watched list (restarting the monitor thread) after that: the new thread still
+// knows the parent has gone.
 TEST(MonitorEvents, ParentEndsThenHostAndWatchedProcessesEndAboutTenSecondsLater) {
-  PipelineFolder folder;
-  LiveChild middle;
-  ASSERT_TRUE(folder.Start(middle, L"spawn:wait coinit init:0 child:60000:0 ready sleep:60000 exit:5"));
-  ASSERT_TRUE(middle.WaitForOutput("spawned ", 10000));
-  const DWORD hostId = middle.Value("spawned");
-  folder.ForgetReportsOf(hostId);
-  HANDLE host = middle.Adopt(hostId);
-  ASSERT_NE(nullptr, host);
-  ASSERT_TRUE(middle.WaitForExit(20000)) << middle.Output();
-  const DWORD parentGone = GetTickCount();
-  EXPECT_EQ(0ul, middle.Value("init:0")) << middle.Output();
-  HANDLE watched = middle.Adopt(middle.Value("child"));
-  ASSERT_NE(nullptr, watched);
+  struct Case {
+    const char* name;
+    const wchar_t* steps;
+    DWORD minMs;
+    DWORD maxMs;
+  } cases[] = {
+      {"nothing else happens", L"spawn:wait coinit init:0 child:60000:0 ready sleep:60000 exit:5", 8000, 22000},
+      {"the watched list changes 3 s later",
+       L"spawn:wait coinit init:0 ready sleep:3000 child:60000:0 sleep:60000 exit:5", 11000, 25000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PipelineFolder folder;
+    LiveChild middle;
+    ASSERT_TRUE(folder.Start(middle, c.steps));
+    ASSERT_TRUE(middle.WaitForOutput("spawned ", 10000));
+    const DWORD hostId = middle.Value("spawned");
+    folder.ForgetReportsOf(hostId);
+    HANDLE host = middle.Adopt(hostId);
+    ASSERT_NE(nullptr, host);
+    ASSERT_TRUE(middle.WaitForExit(20000)) << middle.Output();
+    const DWORD parentGone = GetTickCount();
+    EXPECT_EQ(0ul, middle.Value("init:0")) << middle.Output();
+    ASSERT_TRUE(middle.WaitForOutput("child:60000:0 0x", 10000)) << middle.Output();
+    HANDLE watched = middle.Adopt(middle.Value("child"));
+    ASSERT_NE(nullptr, watched);
 
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(host, 30000)) << middle.Output();
-  const DWORD after = GetTickCount() - parentGone;
-  EXPECT_GE(after, 8000u);
-  EXPECT_LE(after, 22000u);
-  DWORD exitCode = 0xFFFFFFFF;
-  GetExitCodeProcess(host, &exitCode);
-  EXPECT_EQ(0u, exitCode);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watched, 2000));
-  GetExitCodeProcess(watched, &exitCode);
-  EXPECT_EQ(0u, exitCode);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(host, 40000)) << middle.Output();
+    const DWORD after = GetTickCount() - parentGone;
+    EXPECT_GE(after, c.minMs);
+    EXPECT_LE(after, c.maxMs);
+    DWORD exitCode = 0xFFFFFFFF;
+    GetExitCodeProcess(host, &exitCode);
+    EXPECT_EQ(0u, exitCode);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watched, 2000));
+    GetExitCodeProcess(watched, &exitCode);
+    EXPECT_EQ(0u, exitCode);
 
-  std::vector<uint8_t> file = ReadFileBytes(ReportPath(hostId));
-  ASSERT_GE(file.size(), 9600u) << "the file is kept";
-  EXPECT_EQ(0u, U32At(file, 2412));
-  EXPECT_TRUE(folder.ClientCommandLines().empty()) << "no report, no client";
+    std::vector<uint8_t> file = ReadFileBytes(ReportPath(hostId));
+    ASSERT_GE(file.size(), 9600u) << "the file is kept";
+    EXPECT_EQ(0u, U32At(file, 2412));
+    EXPECT_TRUE(folder.ClientCommandLines().empty()) << "no report, no client";
+  }
 }
 
 }  // namespace

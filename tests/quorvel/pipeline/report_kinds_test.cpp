@@ -47,6 +47,8 @@ TEST(ReportKinds, TextReportsAreCutToTheirFieldsAndReachTheClient) {
        2,
        {{2416, 256, L"System.NullReferenceException"}, {2928, 1024, L"at_Program.Main()"}, {4976, 256, L""},
         {5488, 1024, L""}}},
+      {"managed exception with no texts at all: filed with empty texts", L"managednull", 2,
+       {{2416, 256, L""}, {2928, 1024, L""}, {4976, 256, L""}, {5488, 1024, L""}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

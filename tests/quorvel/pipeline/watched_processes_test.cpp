@@ -63,7 +63,7 @@ TEST(WatchedProcesses, OneEndingOnItsOwnIsReportedAndTheOthersAreEnded) {
 TEST(WatchedProcesses, TenSlotsAndUnknownIds) {
   PipelineFolder folder;
   LiveChild host;
-  std::wstring steps = L"coinit init:0";
+  std::wstring steps = L"coinit init:0 watch:0";
   for (int i = 1; i <= 11; ++i) steps += L" watchself:" + std::to_wstring(i);
   steps += L" unwatch:1 hold:20000 shutdown";
   ASSERT_TRUE(folder.Start(host, steps));
@@ -71,6 +71,7 @@ TEST(WatchedProcesses, TenSlotsAndUnknownIds) {
   for (int i = 1; i <= 10; ++i) EXPECT_EQ(0ul, host.Value("watchself:" + std::to_string(i))) << i;
   EXPECT_EQ(0x8007006Ful, host.Value("watchself:11"));
   EXPECT_EQ(0x80070057ul, host.Value("unwatch:1"));
+  EXPECT_EQ(0x80070057ul, host.Value("watch:0")) << "OpenProcess's failure for an id that names no process";
 
   std::vector<uint8_t> file = ReadFileBytes(ReportPath(host.Id()));
   ASSERT_GE(file.size(), 9600u);
