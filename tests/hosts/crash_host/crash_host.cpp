@@ -33,6 +33,7 @@
 
 #include "faults.h"
 #include "quorvel.h"
+#include "test_support.h"
 
 namespace {
 
@@ -45,15 +46,8 @@ void Print(const std::wstring& step, unsigned long value) {
 
 unsigned long Number(const std::wstring& text) { return wcstoul(text.c_str(), nullptr, 0); }
 
-// "name:rest" -> rest
-std::wstring After(const std::wstring& step, size_t colons = 1) {
-  size_t at = 0;
-  for (size_t i = 0; i < colons; ++i) {
-    at = step.find(L':', at);
-    if (at == std::wstring::npos) return L"";
-    ++at;
-  }
-  return step.substr(at);
+std::wstring Field(const std::wstring& step, int index, bool rest = false) {
+  return testing_support::StepField(step, index, rest);
 }
 
 LONG WINAPI HostFilter(EXCEPTION_POINTERS* pointers) {
@@ -108,16 +102,16 @@ void Together(int count, const std::wstring& step) {
 std::vector<ThreadStep*> holders;
 
 void RunStep(const std::wstring& step) {
-  const std::wstring name = step.substr(0, step.find(L':'));
+  const std::wstring name = Field(step, 0);
   if (name == L"coinit") {
     Print(step, static_cast<unsigned long>(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   } else if (name == L"init") {
-    Print(step, static_cast<unsigned long>(Quorvel_Initialize(Number(After(step)))));
+    Print(step, static_cast<unsigned long>(Quorvel_Initialize(Number(Field(step, 1)))));
   } else if (name == L"initnc") {
     wchar_t folder[MAX_PATH];
     GetModuleFileNameW(nullptr, folder, MAX_PATH);
     *wcsrchr(folder, L'\\') = L'\0';
-    Print(step, static_cast<unsigned long>(Quorvel_InitializeNoCrash(Number(After(step)), folder)));
+    Print(step, static_cast<unsigned long>(Quorvel_InitializeNoCrash(Number(Field(step, 1)), folder)));
   } else if (name == L"shutdown") {
     Quorvel_Shutdown();
     Print(step, 0);
@@ -137,7 +131,7 @@ void RunStep(const std::wstring& step) {
   } else if (name == L"av") {
     WriteToLowAddress();
   } else if (name == L"jump") {
-    JumpTo(Number(After(step)));
+    JumpTo(Number(Field(step, 1)));
   } else if (name == L"div0") {
     DivideByZero();
   } else if (name == L"illegal") {
@@ -145,9 +139,9 @@ void RunStep(const std::wstring& step) {
   } else if (name == L"overflow") {
     OverflowStack();
   } else if (name == L"raise") {
-    RaiseException(Number(After(step)), 0, 0, nullptr);
+    RaiseException(Number(Field(step, 1)), 0, 0, nullptr);
   } else if (name == L"handled") {
-    RaiseHandled(Number(After(step)));
+    RaiseHandled(Number(Field(step, 1)));
     Print(step, 1);
   } else if (name == L"continuecheck") {
     PVOID handler = AddVectoredContinueHandler(1, CountContinue);
@@ -155,20 +149,19 @@ void RunStep(const std::wstring& step) {
     RemoveVectoredContinueHandler(handler);
     Print(step, continueCalls > 0);
   } else if (name == L"debugout") {
-    DebugOutputUnderOwnHandler(After(step).c_str());
+    DebugOutputUnderOwnHandler(Field(step, 1, true).c_str());
     Print(step, 1);
   } else if (name == L"thread") {
     ThreadStep task;
-    task.step = After(step);
+    task.step = Field(step, 1, true);
     HANDLE thread = CreateThread(nullptr, 0, RunThreadStep, &task, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
   } else if (name == L"together") {
-    const std::wstring rest = After(step);
-    Together(static_cast<int>(Number(rest)), After(rest));
+    Together(static_cast<int>(Number(Field(step, 1))), Field(step, 2, true));
   } else if (name == L"hold") {
     ThreadStep* task = new ThreadStep;
-    task->step = After(step);
+    task->step = Field(step, 1, true);
     task->ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     task->stay = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     CreateThread(nullptr, 0, RunThreadStep, task, 0, nullptr);
