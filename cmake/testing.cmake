@@ -29,3 +29,12 @@ function(add_test_host name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE test_support)
 endfunction()
+
+# A Quorvel test host: also understands the steps all of them share
+# (tests/hosts/common), compiled with the host's own settings, since one host links
+# the library's code directly instead of the DLL.
+function(add_quorvel_test_host name)
+  add_test_host(${name} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/hosts/common/host_steps.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/hosts/common)
+  target_link_options(${name} PRIVATE -municode)
+endfunction()

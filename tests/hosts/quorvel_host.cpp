@@ -1,9 +1,7 @@
 // A host program for the tests: runs the steps named on its command line, in order,
 // against Quorvel.dll, and prints one line per step: "<step> 0x<result>".
-//   coinit                     CoInitializeEx, apartment-threaded
-//   init:F                     Quorvel_Initialize(F)          (F decimal or 0x hex)
-//   initopt:F:V[:text]         Quorvel_InitializeWithOptions(F, V, text or null)
-//   initnc:F[:folder]          Quorvel_InitializeNoCrash(F, folder or null)
+//   the steps every host shares (common/host_steps.h): coinit, init, initopt,
+//   initnc, initncnull, shutdown
 //   addtext:text               Quorvel_AddText(L"%s", text)
 //   addlong:N                  Quorvel_AddText(L"%s", a text of N letters "abc...zabc...")
 //   addfile:V1:V2:path         Quorvel_AddFile(path, V1, V2)
@@ -21,7 +19,6 @@
 //   filter                     Quorvel_CommonExceptionFilter on a made-up exception
 //   level                      prints the shutdown level and flags
 //   setlevel:N                 SetProcessShutdownParameters(N, 0)
-//   shutdown                   Quorvel_Shutdown
 #include <windows.h>
 #include <shlobj.h>
 
@@ -30,6 +27,7 @@
 #include <cwchar>
 #include <string>
 
+#include "host_steps.h"
 #include "quorvel.h"
 #include "test_support.h"
 
@@ -45,12 +43,6 @@ void Print(const std::wstring& step, DWORD value) {
 // Splits "name:a:b:rest" into at most `count` fields; the last keeps any colons.
 std::wstring Field(const std::wstring& step, int index, bool rest = false) {
   return testing_support::StepField(step, index, rest);
-}
-
-bool HasField(const std::wstring& step, int index) {
-  size_t colons = 0;
-  for (wchar_t c : step) colons += c == L':';
-  return colons >= static_cast<size_t>(index);
 }
 
 std::wstring OwnReportFile() {
@@ -82,18 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     std::wstring step = argv[i];
     std::wstring name = Field(step, 0);
-    if (name == L"coinit") {
-      Print(step, static_cast<DWORD>(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    } else if (name == L"init") {
-      Print(step, static_cast<DWORD>(Quorvel_Initialize(Number(Field(step, 1)))));
-    } else if (name == L"initopt") {
-      std::wstring text = Field(step, 3, true);
-      Print(step, static_cast<DWORD>(Quorvel_InitializeWithOptions(Number(Field(step, 1)), Number(Field(step, 2)),
-                                                                   HasField(step, 3) ? text.c_str() : nullptr)));
-    } else if (name == L"initnc") {
-      std::wstring folder = Field(step, 2, true);
-      Print(step, static_cast<DWORD>(
-                      Quorvel_InitializeNoCrash(Number(Field(step, 1)), HasField(step, 2) ? folder.c_str() : nullptr)));
+    if (RunCommonStep(step)) {
     } else if (name == L"addtext") {
       Print(step, static_cast<DWORD>(Quorvel_AddText(L"%s", Field(step, 1, true).c_str())));
     } else if (name == L"addlong") {
@@ -136,9 +117,6 @@ int wmain(int argc, wchar_t** argv) {
       Print(L"flags", flags);
     } else if (name == L"setlevel") {
       Print(step, SetProcessShutdownParameters(Number(Field(step, 1)), 0));
-    } else if (name == L"shutdown") {
-      Quorvel_Shutdown();
-      Print(step, 0);
     } else {
       printf("unknown step %ls\n", step.c_str());
       return 2;

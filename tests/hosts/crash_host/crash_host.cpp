@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "host_steps.h"
 #include "quorvel.h"
 #include "test_support.h"
 
@@ -103,18 +104,7 @@ std::vector<ThreadStep*> holders;
 
 void RunStep(const std::wstring& step) {
   const std::wstring name = Field(step, 0);
-  if (name == L"coinit") {
-    Print(step, static_cast<unsigned long>(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  } else if (name == L"init") {
-    Print(step, static_cast<unsigned long>(Quorvel_Initialize(Number(Field(step, 1)))));
-  } else if (name == L"initnc") {
-    wchar_t folder[MAX_PATH];
-    GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    *wcsrchr(folder, L'\\') = L'\0';
-    Print(step, static_cast<unsigned long>(Quorvel_InitializeNoCrash(Number(Field(step, 1)), folder)));
-  } else if (name == L"shutdown") {
-    Quorvel_Shutdown();
-    Print(step, 0);
+  if (RunCommonStep(step)) {
   } else if (name == L"bypass") {
     Quorvel_StartTrapBypass();
     Print(step, 0);

@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "host_steps.h"
 #include "quorvel.h"
 #include "test_support.h"
 #ifdef PIPELINE_CORE_HOST
@@ -79,11 +80,6 @@ std::wstring OwnPath() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   return path;
-}
-
-std::wstring OwnFolder() {
-  std::wstring path = OwnPath();
-  return path.substr(0, path.find_last_of(L'\\'));
 }
 
 // Starts this program again; with shareOutput the child writes into our output.
@@ -150,17 +146,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     std::wstring step = argv[i];
     std::wstring name = Field(step, 0);
-    if (name == L"coinit") {
-      Print(step, static_cast<DWORD>(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    } else if (name == L"init") {
-      Print(step, static_cast<DWORD>(Quorvel_Initialize(Number(Field(step, 1)))));
-    } else if (name == L"initopt") {
-      std::wstring text = Field(step, 3, true);
-      bool hasText = step.find(L':', step.find(L':', step.find(L':') + 1) + 1) != std::wstring::npos;
-      Print(step, static_cast<DWORD>(Quorvel_InitializeWithOptions(Number(Field(step, 1)), Number(Field(step, 2)),
-                                                                   hasText ? text.c_str() : nullptr)));
-    } else if (name == L"initnc") {
-      Print(step, static_cast<DWORD>(Quorvel_InitializeNoCrash(Number(Field(step, 1)), OwnFolder().c_str())));
+    if (RunCommonStep(step)) {
     } else if (name == L"abort" || name == L"abortn") {
       std::wstring text = name == L"abort" ? Field(step, 1, true) : Generated(Number(Field(step, 1)));
       Print(step, static_cast<DWORD>(Quorvel_UserAbort(L"%s", text.c_str())));
@@ -220,9 +206,6 @@ int wmain(int argc, wchar_t** argv) {
       Print(step, 0);
     } else if (name == L"exit") {
       return static_cast<int>(Number(Field(step, 1)));
-    } else if (name == L"shutdown") {
-      Quorvel_Shutdown();
-      Print(step, 0);
 #ifdef PIPELINE_CORE_HOST
     } else if (name == L"lock") {
       EnterCriticalSection(&GetOrCreateReporter()->reporterLock);

@@ -123,7 +123,7 @@ TEST(InitializeNoCrash, FolderChecks) {
     std::string step;
     unsigned long expected;
   } cases[] = {
-      {L"coinit initnc:0", "initnc:0", kInvalidArg},                          // null folder
+      {L"coinit initncnull:0", "initncnull:0", kInvalidArg},                  // null folder
       {L"coinit initnc:0:" + longFolder, "initnc:0:" + testing_support::Narrow(longFolder), kInvalidArg},
       {L"coinit initnc:0:" + folder, "initnc:0:" + testing_support::Narrow(folder), kNotFound},  // no client
       {L"coinit initnc:0:" + host.Root(), "initnc:0:" + testing_support::Narrow(host.Root()), kNotFound},
