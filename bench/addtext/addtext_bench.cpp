@@ -4,6 +4,8 @@
 // back).
 //   bench_addtext [calls per round and thread, default 20000] [rounds, default 9]
 #include <windows.h>
+
+#include "../common/bench_clock.h"
 #include <shlobj.h>
 
 #include <algorithm>
@@ -34,17 +36,6 @@ void FormatAlone(const wchar_t* format, ...) {
 void Format(int i) { FormatAlone(kFormat, i, L"worker-thread", i % 1000, L"cache hit"); }
 void Add(int i) { Quorvel_AddText(kFormat, i, L"worker-thread", i % 1000, L"cache hit"); }
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 struct Job {
   void (*call)(int);
   int calls;
@@ -66,10 +57,10 @@ double TimePerCall(void (*call)(int), int calls, int threads) {
   std::vector<HANDLE> handles;
   for (int t = 0; t < threads; ++t) handles.push_back(CreateThread(nullptr, 0, RunJob, &job, 0, nullptr));
   Sleep(10);
-  double begin = Seconds();
+  double begin = BenchSeconds();
   SetEvent(start);
   WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, INFINITE);
-  double elapsed = Seconds() - begin;
+  double elapsed = BenchSeconds() - begin;
   for (HANDLE h : handles) CloseHandle(h);
   CloseHandle(start);
   return elapsed * 1e9 / (static_cast<double>(calls) * threads);

@@ -8,6 +8,8 @@
 // as little as possible.
 #include <windows.h>
 
+#include "../common/bench_clock.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,17 +23,6 @@
 #include "virus/virus_worker.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring NameOf(int i) {
   wchar_t name[64];
@@ -47,13 +38,13 @@ const wchar_t kDigest[] = L"0123456789abcdef0123456789abcdef";
 double TextWorkNs(const std::vector<std::wstring>& names, int calls) {
   double best = 1e30;
   for (int round = 0; round < 3; ++round) {
-    double start = Now();
+    double start = BenchSeconds();
     unsigned sink = 0;
     for (int i = 0; i < calls; ++i) {
       VirusRecord record = MakeVirusRecord(names[i % names.size()].c_str(), kPath, kDigest);
       sink += static_cast<unsigned char>(record.name[3]);
     }
-    double took = Now() - start;
+    double took = BenchSeconds() - start;
     if (sink == 1) std::printf(" ");
     if (took < best) best = took;
   }
@@ -79,9 +70,9 @@ double ExportNs(const std::wstring& folder, const std::vector<std::wstring>& nam
   auto report = reinterpret_cast<ReportMd5Function>(reinterpret_cast<void*>(address));
   double best = 1e30;
   for (int round = 0; round < 3; ++round) {
-    double start = Now();
+    double start = BenchSeconds();
     for (int i = 0; i < calls; ++i) report(names[i % names.size()].c_str(), kPath, kDigest);
-    double took = Now() - start;
+    double took = BenchSeconds() - start;
     if (took < best) best = took;
   }
   FreeLibrary(brennic);
@@ -95,11 +86,11 @@ double IntakeNs(CVirusList& list, const std::vector<std::wstring>& names, int ca
   if (!worker) list.workerRunning = 1;
   double best = 1e30;
   for (int round = 0; round < 3; ++round) {
-    double start = Now();
+    double start = BenchSeconds();
     for (int i = 0; i < calls; ++i) {
       QueueVirusRecord(list, MakeVirusRecord(names[i % names.size()].c_str(), kPath, kDigest));
     }
-    double took = Now() - start;
+    double took = BenchSeconds() - start;
     if (took < best) best = took;
   }
   if (!worker) {
@@ -121,9 +112,9 @@ double MergeSeconds(int detections, int distinct) {
   int rounds = distinct <= 1000 ? 3 : 1;
   for (int round = 0; round < rounds; ++round) {
     VirusTable table;
-    double start = Now();
+    double start = BenchSeconds();
     MergeRecords(table, records.data(), records.size());
-    double took = Now() - start;
+    double took = BenchSeconds() - start;
     if (table.size() != static_cast<size_t>(distinct)) std::printf("unexpected table size\n");
     if (took < best) best = took;
   }
