@@ -69,7 +69,14 @@ void ServeConnection(HANDLE pipe, const LauncherOptions& options, std::vector<Re
     PipeBlockHeader header = {};
     if (!Receive(pipe, options, &header, sizeof(header))) return;
     const bool end = header.type == kPipeBlockEnd;
-    if (!Answer(pipe, options, end ? 8 : 4, accepted) || end) return;
+    if (!Answer(pipe, options, end ? 8 : 4, accepted)) return;
+    if (end) {
+      // Disconnecting drops whatever the client has not read yet, and this last
+      // status is what tells it whether the launcher is in use: wait for it to
+      // hang up first.
+      HoldUntilClientLeaves(pipe, kTransferTimeoutMs);
+      return;
+    }
     if (header.length > kMaxBlock) return;
     std::vector<uint8_t> block(header.length);
     if (header.length != 0 && !Receive(pipe, options, block.data(), header.length)) return;

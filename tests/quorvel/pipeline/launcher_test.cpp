@@ -124,6 +124,54 @@ TEST(Launcher, AnswersDecideWhetherTheLauncherIsUsed) {
   }
 }
 
+// The test as a client that reads each answer a little late: the launcher must not
+// drop the connection, and with it the unread answer, once it has answered the end
+// message. The library's answer to whether the launcher is used hangs on that last
+// status.
+TEST(Launcher, LastAnswerWaitsForASlowReader) {
+  PipelineFolder folder(false, kWithLauncher);
+  LiveChild launcher;
+  ASSERT_TRUE(StartLauncher(launcher, folder, L"--stay=20000 --any-process --negative=4,6"));
+  HANDLE launchUi = CreateEventW(nullptr, TRUE, FALSE, LaunchUiName(GetCurrentProcessId()).c_str());
+  ASSERT_NE(nullptr, launchUi);
+  ASSERT_TRUE(WaitNamedPipeW(L"\\\\.\\pipe\\LaunchServerPipe", 5000));
+  HANDLE pipe = CreateFileW(L"\\\\.\\pipe\\LaunchServerPipe", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+
+  std::vector<uint8_t> options(2050, 0);
+  options[0] = 1;
+  const DWORD processId = GetCurrentProcessId();
+  const uint8_t optionsHeader[5] = {1, 0x02, 0x08, 0, 0};  // type 1, length 2050
+  const uint8_t endHeader[5] = {0xFF, 0, 0, 0, 0};
+  struct Message {
+    const char* name;
+    const void* data;
+    DWORD size;
+    LONG expected;
+  } messages[] = {
+      {"process id", &processId, 4, S_OK},
+      {"options header", optionsHeader, 5, E_ACCESSDENIED},
+      {"options block", options.data(), 2050, E_ACCESSDENIED},
+      {"end", endHeader, 5, S_OK},
+  };
+  for (const Message& m : messages) {
+    SCOPED_TRACE(m.name);
+    DWORD moved = 0;
+    ASSERT_TRUE(WriteFile(pipe, m.data, m.size, &moved, nullptr));
+    ASSERT_EQ(m.size, moved);
+    Sleep(300);
+    LONG status = E_FAIL;
+    ASSERT_TRUE(ReadFile(pipe, &status, 4, &moved, nullptr)) << "error " << GetLastError() << "\n"
+                                                             << launcher.Output();
+    ASSERT_EQ(4u, moved);
+    EXPECT_EQ(m.expected, status);
+  }
+  CloseHandle(pipe);
+  CloseHandle(launchUi);
+  EXPECT_TRUE(launcher.WaitForOutput("registered process " + std::to_string(processId), 5000)) << launcher.Output();
+}
+
 // No launcher to use at report time: the report goes to the client directly.
 TEST(Launcher, UnusableLauncherSendsTheReportToTheClient) {
   struct Case {
