@@ -123,14 +123,13 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs,
-                     const std::wstring& folder) {
-  ChildResult result;
+bool StartWithOutputPipe(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                         PROCESS_INFORMATION* info, HANDLE* readEnd) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  *readEnd = nullptr;
+  if (!CreatePipe(readEnd, &writeEnd, &inherit, 0)) return false;
+  SetHandleInformation(*readEnd, HANDLE_FLAG_INHERIT, 0);
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
@@ -138,36 +137,43 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION info = {};
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(0);
+  *info = {};
   BOOL created = CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+                                folder.empty() ? nullptr : folder.c_str(), &startup, info);
   CloseHandle(writeEnd);
   if (!created) {
-    CloseHandle(readEnd);
-    return result;
+    CloseHandle(*readEnd);
+    *readEnd = nullptr;
   }
+  return created != FALSE;
+}
+
+void DrainPipe(HANDLE readEnd, std::string* output) {
+  DWORD available = 0;
+  char chunk[4096];
+  while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    DWORD got = 0;
+    if (!ReadFile(readEnd, chunk, available < sizeof(chunk) ? available : sizeof(chunk), &got, nullptr) || got == 0)
+      break;
+    output->append(chunk, got);
+  }
+}
+
+ChildResult RunChild(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs,
+                     const std::wstring& folder) {
+  ChildResult result;
+  PROCESS_INFORMATION info;
+  HANDLE readEnd = nullptr;
+  if (!StartWithOutputPipe(program, arguments, folder, &info, &readEnd)) return result;
   result.started = true;
   result.processId = info.dwProcessId;
 
-  // The pipe is polled rather than read with a blocking call: a process that
-  // inherited its write end (a grandchild, or one of Wine's own) may keep it open
-  // long after the child has ended, and a blocked reader could not be stopped.
-  auto drain = [&]() {
-    DWORD available = 0;
-    char chunk[4096];
-    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-      DWORD got = 0;
-      if (!ReadFile(readEnd, chunk, available < sizeof(chunk) ? available : sizeof(chunk), &got, nullptr) || got == 0)
-        break;
-      result.output.append(chunk, got);
-    }
-  };
   DWORD start = GetTickCount();
   while (WaitForSingleObject(info.hProcess, 10) == WAIT_TIMEOUT) {
-    drain();
+    DrainPipe(readEnd, &result.output);
     if (GetTickCount() - start >= timeoutMs) {
       result.timedOut = true;
       TerminateProcess(info.hProcess, 0xDEAD);
@@ -175,7 +181,7 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& arguments,
       break;
     }
   }
-  drain();  // the ended child's output is all in the pipe by now
+  DrainPipe(readEnd, &result.output);  // the ended child's output is all in the pipe by now
   GetExitCodeProcess(info.hProcess, &result.exitCode);
   CloseHandle(readEnd);
   CloseHandle(info.hThread);

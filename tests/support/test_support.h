@@ -51,6 +51,18 @@ struct ChildResult {
   std::string output;  // standard output and standard error
 };
 
+// Starts program (command line: the quoted program, a blank, the arguments) in the
+// given folder (empty: the current one) with its standard output and error going
+// into a new pipe; *readEnd receives the pipe's read end, which the child does not
+// inherit. False when the process cannot be started.
+bool StartWithOutputPipe(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                         PROCESS_INFORMATION* info, HANDLE* readEnd);
+
+// Appends what the pipe holds right now to output; never blocks. A process that
+// inherited the write end (a grandchild, or one of Wine's own) may keep a pipe open
+// long after the child has ended, so readers poll instead of waiting for its end.
+void DrainPipe(HANDLE readEnd, std::string* output);
+
 // Runs program with the given arguments (quoted as needed by the caller), from the
 // given folder (empty: the current one), collecting its output. A child still
 // running after timeoutMs is terminated and reported as timed out.

@@ -1,5 +1,7 @@
 #include "live_child.h"
 
+#include "test_support.h"
+
 #include <cstdlib>
 
 LiveChild::~LiveChild() {
@@ -12,13 +14,11 @@ LiveChild::~LiveChild() {
     CloseHandle(process_);
   }
   if (reader_ != nullptr) {
-    // Grandchildren may still hold the pipe's write end.
-    if (WaitForSingleObject(reader_, 2000) == WAIT_TIMEOUT) {
-      CancelSynchronousIo(reader_);
-      WaitForSingleObject(reader_, 2000);
-    }
+    SetEvent(stopReading_);
+    WaitForSingleObject(reader_, INFINITE);  // it polls, so it always sees the stop
     CloseHandle(reader_);
   }
+  if (stopReading_ != nullptr) CloseHandle(stopReading_);
   if (readEnd_ != nullptr) CloseHandle(readEnd_);
   if (newOutput_ != nullptr) CloseHandle(newOutput_);
   if (lockReady_) DeleteCriticalSection(&lock_);
@@ -28,24 +28,9 @@ bool LiveChild::Start(const std::wstring& program, const std::wstring& arguments
   InitializeCriticalSection(&lock_);
   lockReady_ = true;
   newOutput_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd_, &writeEnd, &inherit, 0)) return false;
-  SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(0);
-  PROCESS_INFORMATION info = {};
-  BOOL created = CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.empty() ? nullptr : folder.c_str(), &startup, &info);
-  CloseHandle(writeEnd);
-  if (!created) return false;
+  stopReading_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  PROCESS_INFORMATION info;
+  if (!testing_support::StartWithOutputPipe(program, arguments, folder, &info, &readEnd_)) return false;
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
@@ -53,16 +38,23 @@ bool LiveChild::Start(const std::wstring& program, const std::wstring& arguments
   return true;
 }
 
+void LiveChild::DrainOutput() const {
+  EnterCriticalSection(&lock_);
+  size_t before = output_.size();
+  testing_support::DrainPipe(readEnd_, &output_);
+  bool grew = output_.size() != before;
+  LeaveCriticalSection(&lock_);
+  if (grew) SetEvent(newOutput_);
+}
+
+// Polls the pipe until stopped: processes the child started may hold the pipe open
+// long after it has ended.
 DWORD WINAPI LiveChild::ReadOutput(void* self) {
   LiveChild* child = static_cast<LiveChild*>(self);
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(child->readEnd_, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-    EnterCriticalSection(&child->lock_);
-    child->output_.append(chunk, got);
-    LeaveCriticalSection(&child->lock_);
-    SetEvent(child->newOutput_);
-  }
+  do {
+    child->DrainOutput();
+  } while (WaitForSingleObject(child->stopReading_, 10) == WAIT_TIMEOUT);
+  child->DrainOutput();
   return 0;
 }
 
@@ -95,9 +87,7 @@ unsigned long LiveChild::Value(const std::string& prefix) const {
 bool LiveChild::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
   if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
   if (exitCode != nullptr) GetExitCodeProcess(process_, exitCode);
-  // Its last lines may still be in the pipe; processes it started may keep the
-  // pipe open, so this wait is short.
-  WaitForSingleObject(reader_, 1000);
+  DrainOutput();  // its last lines are in the pipe by now
   return true;
 }
 

@@ -35,14 +35,16 @@ class LiveChild {
 
  private:
   static DWORD WINAPI ReadOutput(void* self);
+  void DrainOutput() const;
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
   HANDLE readEnd_ = nullptr;
   HANDLE reader_ = nullptr;
   HANDLE newOutput_ = nullptr;
+  HANDLE stopReading_ = nullptr;
   mutable CRITICAL_SECTION lock_;
   bool lockReady_ = false;
-  std::string output_;
+  mutable std::string output_;
   std::vector<HANDLE> adopted_;
 };
 
