@@ -39,13 +39,7 @@ CReporter::CReporter() : optionsBlock{} {
 
 CReporter::~CReporter() {
   if (monitorThread != nullptr) StopMonitorThread();
-  RemoveTraps();
-  if (reportView != nullptr) UnmapViewOfFile(reportView);
-  reportView = nullptr;
-  CloseIfSet(reportMapping);
-  if (reportFileHandle != INVALID_HANDLE_VALUE) CloseHandle(reportFileHandle);
-  reportFileHandle = INVALID_HANDLE_VALUE;
-  if (reportPath[0] != L'\0') DeleteFileW(reportPath);
+  CloseReportFile(true);  // removes the traps, unmaps, closes and deletes the file
   DeleteCriticalSection(&reporterLock);
   CloseIfSet(deadlockEvent);
   CloseIfSet(launchUiEvent);
