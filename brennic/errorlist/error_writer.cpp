@@ -39,9 +39,13 @@ void RunWriterLoop(CErrorList& list) {
   int idle = 0;
   for (;;) {
     DWORD woke = WaitForMultipleObjects(2, events, FALSE, kWakeIntervalMs);
+    // The wake-up is taken back before the pass, not after it: an intake that
+    // arrives during the pass then wakes the next one at once, instead of waiting
+    // for the time-out (a burst took up to two time-outs to reach the file).
+    if (woke == WAIT_OBJECT_0) ResetEvent(events[0]);
     RunErrorDrainPass(list, &idle);
     if (woke == WAIT_OBJECT_0) {
-      ResetEvent(events[0]);
+      continue;
     } else if (woke == WAIT_OBJECT_0 + 1) {
       ResetEvent(events[1]);
       return;

@@ -85,10 +85,13 @@ void RunVirusWorker(const VirusWorkerStart& start) {
       // A list write on another thread owns the table: no pass until it is done.
       if (list.listWriting == 1) continue;
     }
+    // The wake-up is taken back before the pass, as the error writer does: an
+    // intake during the pass then wakes the next pass at once.
+    if (result == WAIT_OBJECT_0) ResetEvent(events[0]);
     DrainPass(list, mutex, idle);
 
     if (result == WAIT_OBJECT_0) {
-      ResetEvent(events[0]);
+      // woken by an intake: wait again
     } else if (result == WAIT_OBJECT_0 + 1) {
       ResetEvent(events[1]);
       break;
