@@ -21,8 +21,31 @@ std::wstring LaunchUiName(DWORD processId) { return L"LaunchUI" + std::to_wstrin
 
 // A launcher started by the test from the host folder (or, elsewhere, from the
 // build's own folder), ready when its event exists.
+// A launcher left by an earlier test (one that a host started itself, which stays
+// up to 30 s) or the pipe of one just ended would make the new one refuse to run:
+// such leftovers are ended, and the pipe's name given time to go, first.
+void EndLeftoverLaunchers() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot != INVALID_HANDLE_VALUE) {
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+      if (_wcsicmp(entry.szExeFile, L"QuorvelLauncher.exe") != 0) continue;
+      if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+        EndIfRunning(process);
+        CloseHandle(process);
+      }
+    }
+    CloseHandle(snapshot);
+  }
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
+    if (!WaitNamedPipeW(L"\\\\.\\pipe\\LaunchServerPipe", 1) && GetLastError() == ERROR_FILE_NOT_FOUND) break;
+  }
+}
+
 bool StartLauncher(LiveChild& launcher, const PipelineFolder& folder, const std::wstring& switches,
                    bool elsewhere = false) {
+  EndLeftoverLaunchers();
   folder.PutLauncher();
   const std::wstring program = elsewhere ? BuiltFile(L"QuorvelLauncher.exe") : folder.Dir() + L"\\QuorvelLauncher.exe";
   if (!launcher.Start(program, switches, folder.Dir())) return false;
@@ -57,7 +80,7 @@ TEST(Launcher, RegistrationBytesAsSent) {
     PipelineFolder folder(false, kWithLauncher);
     const std::wstring record = folder.Dir() + L"\\received.bin";
     LiveChild launcher;
-    ASSERT_TRUE(StartLauncher(launcher, folder, L"--stay=30000 --record=\"" + record + L"\""));
+    ASSERT_TRUE(StartLauncher(launcher, folder, L"--stay=30000 --record=\"" + record + L"\"")) << launcher.Output();
     LiveChild host;
     ASSERT_TRUE(folder.Start(host, std::wstring(L"coinit ") + c.init + L" shutdown"));
     ASSERT_TRUE(host.WaitForExit(20000)) << host.Output();
@@ -101,7 +124,8 @@ TEST(Launcher, AnswersDecideWhetherTheLauncherIsUsed) {
     SCOPED_TRACE(c.name);
     PipelineFolder folder(false, kWithLauncher);
     LiveChild launcher;
-    ASSERT_TRUE(StartLauncher(launcher, folder, std::wstring(L"--stay=40000 ") + c.switches, c.elsewhere));
+    ASSERT_TRUE(StartLauncher(launcher, folder, std::wstring(L"--stay=40000 ") + c.switches, c.elsewhere))
+        << launcher.Output();
     LiveChild host;
     const DWORD start = GetTickCount();
     ASSERT_TRUE(folder.Start(host, std::wstring(L"coinit ") + c.init + L" abort:handed sleep:90000 exit:5"));
@@ -135,7 +159,7 @@ TEST(Launcher, LastAnswerWaitsForASlowReader) {
   // program and refuses the hosts of other tests running at the same time, which
   // may still take its pipe for a moment: the connection is retried like the
   // library's own.
-  ASSERT_TRUE(StartLauncher(launcher, folder, L"--stay=20000 --negative=4,6", true));
+  ASSERT_TRUE(StartLauncher(launcher, folder, L"--stay=20000 --negative=4,6", true)) << launcher.Output();
   HANDLE launchUi = CreateEventW(nullptr, TRUE, FALSE, LaunchUiName(GetCurrentProcessId()).c_str());
   ASSERT_NE(nullptr, launchUi);
   HANDLE pipe = INVALID_HANDLE_VALUE;
@@ -200,7 +224,7 @@ TEST(Launcher, UnusableLauncherSendsTheReportToTheClient) {
     PipelineFolder folder(false, kWithLauncher);
     LiveChild launcher;
     if (c.switches) {
-      ASSERT_TRUE(StartLauncher(launcher, folder, c.switches));
+      ASSERT_TRUE(StartLauncher(launcher, folder, c.switches)) << launcher.Output();
     }
     LiveChild host;
     const DWORD start = GetTickCount();
